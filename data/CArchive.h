@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <cstdint>
+#include <stdexcept>
+
+// Raised when the data being read ends early or holds a length that runs past its end.
+class CArchiveException : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A little-endian archive over a byte buffer, in one direction: loading from bytes or storing to
+// bytes. Every read is checked against the bytes left, so no length in a file is ever trusted.
+class CArchive {
+public:
+    // An archive that loads from `data` (which must outlive the archive).
+    explicit CArchive(const QByteArray& data);
+    // An archive that stores into its own buffer.
+    CArchive();
+
+    bool IsLoading() const { return m_bLoading; }
+    bool IsStoring() const { return !m_bLoading; }
+
+    quint8 ReadByte();
+    quint16 ReadWord();
+    quint32 ReadDWord();
+    QByteArray ReadString();
+    // Appends the names read to `list`.
+    void ReadStringList(QList<QByteArray>& list);
+
+    void WriteByte(quint8 value);
+    void WriteWord(quint16 value);
+    void WriteDWord(quint32 value);
+    void WriteString(const QByteArray& text);
+    void WriteStringList(const QList<QByteArray>& list);
+
+    // Bytes not yet read, and the reading position.
+    qsizetype Remaining() const { return m_nSize - m_nPos; }
+    qsizetype Position() const { return m_nPos; }
+    void Seek(qsizetype pos);
+
+    // The bytes stored so far.
+    const QByteArray& Buffer() const { return m_buffer; }
+
+private:
+    void Need(qsizetype count) const;
+
+    bool m_bLoading;
+    const char* m_pData = nullptr;
+    qsizetype m_nSize = 0;
+    qsizetype m_nPos = 0;
+    QByteArray m_buffer;
+};

@@ -1,0 +1,188 @@
+#include "CVornDoc.h"
+
+#include "CArchive.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+quint32 SystemTime() { return static_cast<quint32>(QDateTime::currentSecsSinceEpoch()); }
+
+QString DescribeOpenFailure(const QString& path, const QFile& file) {
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("Cannot open \"%1\": the file does not exist.").arg(path);
+    if (info.isDir())
+        return QStringLiteral("Cannot open \"%1\": it is a folder, not a contact file.").arg(path);
+    if (!info.isReadable() || file.error() == QFileDevice::PermissionsError)
+        return QStringLiteral("Cannot open \"%1\": you do not have permission to read it.")
+            .arg(path);
+    return QStringLiteral("Cannot open \"%1\": %2.").arg(path, file.errorString());
+}
+
+} // namespace
+
+CVornDoc::CVornDoc(CNotesLabel& label, QObject* parent)
+    : QObject(parent), m_fnCurrentTime(SystemTime), m_label(label) {}
+
+CVornDoc::~CVornDoc() = default;
+
+void CVornDoc::Serialize(CArchive& ar) {
+    if (ar.IsStoring()) {
+        if (qsizetype(m_personList.size()) > kMaxEntries)
+            throw CArchiveException("more entries than a contact file can hold");
+        m_nVersion = kVersion;
+        ar.WriteDWord(static_cast<quint32>(m_nVersion));
+        ar.WriteStringList(m_groupList);
+        ar.WriteWord(static_cast<quint16>(m_personList.size()));
+        for (const auto& person : m_personList)
+            person->Serialize(ar, kVersion);
+        ar.WriteDWord(m_label.m_bUseCustomLabel);
+        ar.WriteString(m_label.m_strCustomLabel);
+        // A file keeps the time of its first save; a new one gets the time of each save.
+        ar.WriteDWord(m_timeCreated != 0 ? m_timeCreated : m_fnCurrentTime());
+        return;
+    }
+
+    m_nVersion = static_cast<int>(ar.ReadDWord());
+    if (m_nVersion == kVersion) {
+        ar.ReadStringList(m_groupList);
+        const quint16 count = ar.ReadWord();
+        // Every record takes at least eleven bytes; a larger count than the data can hold is
+        // damage, refused before anything is reserved.
+        if (qsizetype(count) * 11 > ar.Remaining())
+            throw CArchiveException("the data ends early");
+        m_personList.reserve(count);
+        for (quint16 i = 0; i < count; ++i) {
+            auto person = std::make_unique<CPerson>();
+            person->Serialize(ar, kVersion);
+            m_personList.push_back(std::move(person));
+        }
+        m_label.m_bUseCustomLabel = ar.ReadDWord();
+        m_label.m_strCustomLabel = ar.ReadString();
+        if (m_label.m_strCustomLabel.isEmpty())
+            m_label.m_strCustomLabel = CNotesLabel::DefaultLabel();
+    } else {
+        // The older layout has no version: its first bytes start the group list.
+        m_nVersion = kOldVersion;
+        ar.Seek(0);
+        ar.ReadStringList(m_groupList);
+        const quint16 count = ar.ReadWord();
+        if (qsizetype(count) * 10 > ar.Remaining())
+            throw CArchiveException("the data ends early");
+        m_personList.reserve(count);
+        for (quint16 i = 0; i < count; ++i) {
+            auto person = std::make_unique<CPerson>();
+            person->Serialize(ar, kOldVersion);
+            m_personList.push_back(std::move(person));
+        }
+        m_label.m_bUseCustomLabel = 0;
+        m_label.m_strCustomLabel = CNotesLabel::DefaultLabel();
+    }
+    m_timeCreated = ar.ReadDWord();
+}
+
+void CVornDoc::DeleteContents() {
+    m_personList.clear();
+    m_groupList.clear();
+    m_label.m_strCustomLabel = CNotesLabel::DefaultLabel();
+    m_timeCreated = 0;
+}
+
+void CVornDoc::SetModifiedFlag(bool bModified) {
+    if (m_bModified == bModified)
+        return;
+    m_bModified = bModified;
+    emit modifiedChanged(bModified);
+}
+
+bool CVornDoc::OnNewDocument() {
+    DeleteContents();
+    SetModifiedFlag(false);
+    m_strPathName.clear();
+    m_nVersion = kVersion;
+    DeleteContents();
+    return true;
+}
+
+bool CVornDoc::LoadFromBytes(const QByteArray& bytes, QString* pError) {
+    m_nVersion = kVersion;
+    m_timeCreated = 0;
+    DeleteContents();
+    try {
+        CArchive ar(bytes);
+        Serialize(ar);
+    } catch (const CArchiveException&) {
+        DeleteContents();
+        m_nVersion = kVersion;
+        if (pError)
+            *pError = QStringLiteral("it is damaged or is not a contact file (its data ends early "
+                                     "or holds a length that runs past its end)");
+        return false;
+    } catch (const std::bad_alloc&) {
+        DeleteContents();
+        m_nVersion = kVersion;
+        if (pError)
+            *pError = QStringLiteral("there is not enough memory to read it");
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}
+
+bool CVornDoc::OnOpenDocument(const QString& path, QString* pError) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        DeleteContents();
+        m_nVersion = kVersion;
+        SetModifiedFlag(false);
+        if (pError)
+            *pError = DescribeOpenFailure(path, file);
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        DeleteContents();
+        m_nVersion = kVersion;
+        SetModifiedFlag(false);
+        if (pError)
+            *pError = QStringLiteral("Cannot read \"%1\": %2.").arg(path, file.errorString());
+        return false;
+    }
+    QString reason;
+    if (!LoadFromBytes(bytes, &reason)) {
+        SetModifiedFlag(false);
+        if (pError)
+            *pError = QStringLiteral("Cannot open \"%1\": %2.").arg(path, reason);
+        return false;
+    }
+    return true;
+}
+
+QByteArray CVornDoc::SaveToBytes() {
+    CArchive ar;
+    Serialize(ar);
+    return ar.Buffer();
+}
+
+bool CVornDoc::OnSaveDocument(const QString& path, QString* pError) {
+    if (qsizetype(m_personList.size()) > kMaxEntries) {
+        if (pError)
+            *pError = QStringLiteral("Cannot save \"%1\": a contact file holds at most 65535 "
+                                     "entries.")
+                          .arg(path);
+        return false;
+    }
+    const QByteArray bytes = SaveToBytes();
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (pError)
+            *pError = QStringLiteral("Cannot save \"%1\": %2.").arg(path, file.errorString());
+        return false;
+    }
+    SetModifiedFlag(false);
+    return true;
+}

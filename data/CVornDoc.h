@@ -1,0 +1,75 @@
+#pragma once
+
+#include "CNotesLabel.h"
+#include "CPerson.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class CArchive;
+
+// The open contact file: every entry and every group name, read and written in the contact-file
+// layout. The document owns its records; the form holds plain pointers into m_personList.
+class CVornDoc : public QObject {
+    Q_OBJECT
+public:
+    // The record count is 16 bits, so a file holds at most this many entries.
+    static constexpr qsizetype kMaxEntries = 65535;
+    static constexpr int kVersion = 15;
+    static constexpr int kOldVersion = 11;
+
+    // `label` is the application's Notes label, which travels with each file.
+    explicit CVornDoc(CNotesLabel& label, QObject* parent = nullptr);
+    ~CVornDoc() override;
+
+    // Loads or stores the whole file. Loading throws CArchiveException on damaged data; storing
+    // throws it when there are more entries than the count can hold.
+    void Serialize(CArchive& ar);
+
+    // Deletes every record and group name, resets the Notes label text and the time value.
+    void DeleteContents();
+    // Starts an empty, unmodified document.
+    bool OnNewDocument();
+    // Reads `path`. On failure the document is left empty and `pError` says what went wrong.
+    bool OnOpenDocument(const QString& path, QString* pError = nullptr);
+    // Writes the whole file to `path` through a temporary file, so a failed save leaves the old
+    // file as it was. On success the modified flag is cleared.
+    bool OnSaveDocument(const QString& path, QString* pError = nullptr);
+
+    // Fills the document from the bytes of a contact file; false (document empty) on damage.
+    bool LoadFromBytes(const QByteArray& bytes, QString* pError = nullptr);
+    // The bytes of the whole file as it would be saved now.
+    QByteArray SaveToBytes();
+
+    bool IsModified() const { return m_bModified; }
+    void SetModifiedFlag(bool bModified = true);
+
+    // False when one more entry would not fit in the file's record count.
+    bool CanAddEntry() const { return qsizetype(m_personList.size()) < kMaxEntries; }
+
+    const QString& GetPathName() const { return m_strPathName; }
+    void SetPathName(const QString& path) { m_strPathName = path; }
+
+    CNotesLabel& Label() { return m_label; }
+
+    std::vector<std::unique_ptr<CPerson>> m_personList;
+    QList<QByteArray> m_groupList;
+    int m_nVersion = kVersion;
+    quint32 m_timeCreated = 0;
+
+    // The clock used for the time value; tests may replace it.
+    std::function<quint32()> m_fnCurrentTime;
+
+signals:
+    void modifiedChanged(bool bModified);
+
+private:
+    CNotesLabel& m_label;
+    bool m_bModified = false;
+    QString m_strPathName;
+};

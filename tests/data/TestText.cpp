@@ -1,0 +1,35 @@
+#include "CText.h"
+
+#include <QTest>
+
+class TestText : public QObject {
+    Q_OBJECT
+private slots:
+    void display_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("ascii") << QByteArray("Smith") << QStringLiteral("Smith");
+        QTest::newRow("utf-8") << QByteArray("M\xc3\xbcller") << QStringLiteral("M\u00fcller");
+        QTest::newRow("latin") << QByteArray("M\xfcller") << QStringLiteral("M\u00fcller");
+        QTest::newRow("1252 quotes") << QByteArray("\x93hi\x94 \x80")
+                                     << QStringLiteral("\u201chi\u201d \u20ac");
+        QTest::newRow("undefined byte") << QByteArray("a\x81") << QStringLiteral("a\u0081");
+    }
+    void display() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, shown);
+        QCOMPARE(CText::ToDisplay(bytes), shown);
+    }
+
+    void everyByteSurvivesAsCharacter() {
+        QByteArray all;
+        for (int b = 0x80; b < 0x100; ++b)
+            all.append(static_cast<char>(b));
+        const QString shown = CText::ToDisplay(all);
+        QCOMPARE(shown.size(), all.size());
+        QCOMPARE(QSet<QChar>(shown.begin(), shown.end()).size(), 128);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestText)
+#include "TestText.moc"
