@@ -1,0 +1,2 @@
+add_executable(BenchContactFile ${CMAKE_CURRENT_LIST_DIR}/BenchContactFile.cpp)
+target_link_libraries(BenchContactFile PRIVATE velloby_benchutil velloby_data)
