@@ -4,14 +4,14 @@
 
 namespace {
 
-const char* const kFirst[] = {"James", "Mary",   "Robert", "Patricia", "John",    "Jennifer",
-                              "Anna",  "Olivia", "Lukas",  "Sofia",    "Mateo",   "Chloe",
-                              "Noah",  "Emma",   "Hugo",   "Ingrid",   "Yusuf",   "Mei"};
-const char* const kLast[] = {"Smith",  "Johnson", "Williams", "Brown",    "Jones",  "Garcia",
-                             "Miller", "Davis",   "Martinez", "Lopez",    "Wilson", "Anderson",
-                             "Thomas", "Taylor",  "Moore",    "Jackson",  "Martin", "Lee",
-                             "Perez",  "White",   "Harris",   "Sanchez",  "Clark",  "Ramirez"};
-const char* const kStreet[] = {"Elm St", "Oak Ave", "Maple Dr", "Pine Rd", "Cedar Ln",
+const char* const kFirst[] = {"James", "Mary",   "Robert", "Patricia", "John",  "Jennifer",
+                              "Anna",  "Olivia", "Lukas",  "Sofia",    "Mateo", "Chloe",
+                              "Noah",  "Emma",   "Hugo",   "Ingrid",   "Yusuf", "Mei"};
+const char* const kLast[] = {"Smith",  "Johnson", "Williams", "Brown",   "Jones",  "Garcia",
+                             "Miller", "Davis",   "Martinez", "Lopez",   "Wilson", "Anderson",
+                             "Thomas", "Taylor",  "Moore",    "Jackson", "Martin", "Lee",
+                             "Perez",  "White",   "Harris",   "Sanchez", "Clark",  "Ramirez"};
+const char* const kStreet[] = {"Elm St",  "Oak Ave", "Maple Dr",  "Pine Rd", "Cedar Ln",
                                "Main St", "High St", "Park Blvd", "Lake Rd", "Hill Ct"};
 const char* const kCity[] = {"Springfield", "Riverton", "Fairview", "Greenville", "Madison",
                              "Georgetown",  "Salem",    "Franklin", "Clinton",    "Arlington"};

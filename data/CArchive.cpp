@@ -3,7 +3,7 @@
 #include <cstring>
 
 CArchive::CArchive(const QByteArray& data)
-    : m_bLoading(true), m_pData(data.constData()), m_nSize(data.size()) {}
+    : m_bLoading(true), m_source(data), m_pData(m_source.constData()), m_nSize(m_source.size()) {}
 
 CArchive::CArchive() : m_bLoading(false) {}
 
@@ -53,6 +53,15 @@ QByteArray CArchive::ReadString() {
     return text;
 }
 
+QByteArray CArchive::ReadSharedString() {
+    QByteArray text = ReadString();
+    if (text.isEmpty())
+        return text;
+    const auto [it, inserted] =
+        m_shared.try_emplace(std::string_view(text.constData(), size_t(text.size())), text);
+    return inserted ? text : it->second;
+}
+
 void CArchive::ReadStringList(QList<QByteArray>& list) {
     quint32 count = ReadWord();
     if (count == 0xFFFF)
@@ -62,10 +71,12 @@ void CArchive::ReadStringList(QList<QByteArray>& list) {
     Need(static_cast<qsizetype>(count));
     list.reserve(list.size() + count);
     for (quint32 i = 0; i < count; ++i)
-        list.append(ReadString());
+        list.append(ReadSharedString());
 }
 
-void CArchive::WriteByte(quint8 value) { m_buffer.append(static_cast<char>(value)); }
+void CArchive::WriteByte(quint8 value) {
+    m_buffer.append(static_cast<char>(value));
+}
 
 void CArchive::WriteWord(quint16 value) {
     const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};

@@ -4,6 +4,8 @@
 #include <QList>
 #include <cstdint>
 #include <stdexcept>
+#include <string_view>
+#include <unordered_map>
 
 // Raised when the data being read ends early or holds a length that runs past its end.
 class CArchiveException : public std::runtime_error {
@@ -15,7 +17,7 @@ public:
 // bytes. Every read is checked against the bytes left, so no length in a file is ever trusted.
 class CArchive {
 public:
-    // An archive that loads from `data` (which must outlive the archive).
+    // An archive that loads from `data` (kept by the archive: the copy is shared, not copied).
     explicit CArchive(const QByteArray& data);
     // An archive that stores into its own buffer.
     CArchive();
@@ -27,6 +29,9 @@ public:
     quint16 ReadWord();
     quint32 ReadDWord();
     QByteArray ReadString();
+    // Reads a string that is likely to repeat across records (a city, a group name): equal
+    // texts read through this share one copy, which saves an allocation for each repeat.
+    QByteArray ReadSharedString();
     // Appends the names read to `list`.
     void ReadStringList(QList<QByteArray>& list);
 
@@ -48,8 +53,11 @@ private:
     void Need(qsizetype count) const;
 
     bool m_bLoading;
+    QByteArray m_source;
     const char* m_pData = nullptr;
     qsizetype m_nSize = 0;
     qsizetype m_nPos = 0;
     QByteArray m_buffer;
+    // Texts read by ReadSharedString, keyed by their own bytes (which stay put while shared).
+    std::unordered_map<std::string_view, QByteArray> m_shared;
 };

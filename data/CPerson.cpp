@@ -18,10 +18,10 @@ void CPerson::Serialize(CArchive& ar, int nVersion) {
     }
     m_strName = ar.ReadString();
     m_strAddress = ar.ReadString();
-    m_strCity = ar.ReadString();
-    m_strState = ar.ReadString();
+    m_strCity = ar.ReadSharedString();
+    m_strState = ar.ReadSharedString();
     m_strZip = ar.ReadString();
-    m_strCountry = ar.ReadString();
+    m_strCountry = ar.ReadSharedString();
     m_strPhone = ar.ReadString();
     m_strNotes = ar.ReadString();
     // The older layout has no e-mail; the member keeps its value.

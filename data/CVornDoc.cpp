@@ -9,7 +9,9 @@
 
 namespace {
 
-quint32 SystemTime() { return static_cast<quint32>(QDateTime::currentSecsSinceEpoch()); }
+quint32 SystemTime() {
+    return static_cast<quint32>(QDateTime::currentSecsSinceEpoch());
+}
 
 QString DescribeOpenFailure(const QString& path, const QFile& file) {
     const QFileInfo info(path);

@@ -65,4 +65,6 @@ IPrompt& IPrompt::Instance() {
     return boxes;
 }
 
-void IPrompt::SetInstance(IPrompt* prompt) { g_pPrompt = prompt; }
+void IPrompt::SetInstance(IPrompt* prompt) {
+    g_pPrompt = prompt;
+}

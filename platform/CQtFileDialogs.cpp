@@ -2,8 +2,8 @@
 
 #include <QFileDialog>
 
-QString CQtFileDialogs::GetOpenFileName(QWidget* parent, const QString& caption,
-                                        const QString& dir, const QString& filter) {
+QString CQtFileDialogs::GetOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                        const QString& filter) {
     QFileDialog dialog(parent, caption, dir, filter);
     dialog.setObjectName(QStringLiteral("openFileDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -39,4 +39,6 @@ IFileDialogs& IFileDialogs::Instance() {
     return dialogs;
 }
 
-void IFileDialogs::SetInstance(IFileDialogs* dialogs) { g_pDialogs = dialogs; }
+void IFileDialogs::SetInstance(IFileDialogs* dialogs) {
+    g_pDialogs = dialogs;
+}

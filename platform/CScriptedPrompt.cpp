@@ -1,8 +1,12 @@
 #include "CScriptedPrompt.h"
 
-CScriptedPrompt::CScriptedPrompt() { IPrompt::SetInstance(this); }
+CScriptedPrompt::CScriptedPrompt() {
+    IPrompt::SetInstance(this);
+}
 
-CScriptedPrompt::~CScriptedPrompt() { IPrompt::SetInstance(nullptr); }
+CScriptedPrompt::~CScriptedPrompt() {
+    IPrompt::SetInstance(nullptr);
+}
 
 IPrompt::Answer CScriptedPrompt::Show(QWidget*, const QString& text, Buttons buttons, Icon) {
     m_texts.append(text);

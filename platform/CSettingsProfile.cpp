@@ -1,7 +1,9 @@
 #include "CSettingsProfile.h"
 
 namespace {
-QString Path(const QString& section, const QString& key) { return section + '/' + key; }
+QString Path(const QString& section, const QString& key) {
+    return section + '/' + key;
+}
 } // namespace
 
 CSettingsProfile::CSettingsProfile()
@@ -46,4 +48,6 @@ IProfileStore& IProfileStore::Instance() {
     return settings;
 }
 
-void IProfileStore::SetInstance(IProfileStore* store) { g_pProfile = store; }
+void IProfileStore::SetInstance(IProfileStore* store) {
+    g_pProfile = store;
+}

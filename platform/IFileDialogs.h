@@ -11,7 +11,7 @@ public:
     // An existing file to open, or empty when cancelled. `filter` is in Qt's form,
     // "Address Files (*.vby)".
     virtual QString GetOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
-                                     const QString& filter) = 0;
+                                    const QString& filter) = 0;
     // A file to write, or empty when cancelled. `suggested` is the initial path or file name;
     // `defaultSuffix` is added when the user types none; an existing file is confirmed first.
     virtual QString GetSaveFileName(QWidget* parent, const QString& caption,

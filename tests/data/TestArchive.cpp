@@ -5,7 +5,9 @@
 
 namespace {
 
-QByteArray Hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray Hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 
 QByteArray Stored(const CPerson& person) {
     CArchive ar;
@@ -119,8 +121,8 @@ private slots:
         QTest::addColumn<QByteArray>("from");
         QTest::addColumn<bool>("renamed");
         QTest::addColumn<QList<QByteArray>>("after");
-        QTest::newRow("first of two") << QList<QByteArray>{"A", "B", "A"} << QByteArray("A")
-                                      << true << QList<QByteArray>{"Z", "B", "A"};
+        QTest::newRow("first of two") << QList<QByteArray>{"A", "B", "A"} << QByteArray("A") << true
+                                      << QList<QByteArray>{"Z", "B", "A"};
         QTest::newRow("other case") << QList<QByteArray>{"Work"} << QByteArray("work") << false
                                     << QList<QByteArray>{"Work"};
         QTest::newRow("absent") << QList<QByteArray>{} << QByteArray("A") << false
@@ -135,6 +137,25 @@ private slots:
         person.m_groups = groups;
         QCOMPARE(person.RenameGroup(from, "Z"), renamed);
         QCOMPARE(person.m_groups, after);
+    }
+
+    void repeatedTextsShareOneCopy() {
+        CArchive out;
+        for (const char* text : {"Springfield", "Salem", "Springfield", ""})
+            out.WriteString(text);
+        CArchive in(out.Buffer());
+        const QByteArray first = in.ReadSharedString();
+        const QByteArray other = in.ReadSharedString();
+        const QByteArray again = in.ReadSharedString();
+        QCOMPARE(in.ReadSharedString(), QByteArray());
+        QCOMPARE(first, QByteArray("Springfield"));
+        QCOMPARE(other, QByteArray("Salem"));
+        QCOMPARE(again, first);
+        QCOMPARE(again.constData(), first.constData());
+        // Changing one copy leaves the other as it was.
+        QByteArray changed = again;
+        changed[0] = 's';
+        QCOMPARE(first, QByteArray("Springfield"));
     }
 
     void readPastEndThrows_data() {

@@ -8,7 +8,9 @@
 
 namespace {
 
-QByteArray Hex(const char* text) { return QByteArray::fromHex(text); }
+QByteArray Hex(const char* text) {
+    return QByteArray::fromHex(text);
+}
 
 std::unique_ptr<CPerson> Person(const QByteArray& name, const QByteArray& email = {},
                                 QList<QByteArray> groups = {}) {
@@ -180,8 +182,7 @@ private slots:
         f.doc.SetModifiedFlag(true);
         QString error;
         const bool saved = f.doc.OnSaveDocument(path, &error);
-        QFile::setPermissions(dir.path(),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         if (saved)
             QSKIP("running with rights that ignore folder permissions");
         QVERIFY(error.contains(path));

@@ -50,11 +50,9 @@ private slots:
 
     void hugeLengthPrefixes_data() {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::newRow("group count 4G")
-            << QByteArray::fromHex("0f000000 ffff ffffffff 00");
+        QTest::newRow("group count 4G") << QByteArray::fromHex("0f000000 ffff ffffffff 00");
         QTest::newRow("group name 4G") << QByteArray::fromHex("0f000000 0100 ffffff ffffffff");
-        QTest::newRow("record count 65535")
-            << QByteArray::fromHex("0f000000 0000 ffff 00000000");
+        QTest::newRow("record count 65535") << QByteArray::fromHex("0f000000 0000 ffff 00000000");
         QTest::newRow("name 4G") << QByteArray::fromHex("0f000000 0000 0100 ffffff fffffffe 41");
         QTest::newRow("older layout count") << QByteArray::fromHex("0000 ffff 0000");
         QTest::newRow("label 64K") << QByteArray::fromHex("0f000000 0000 0000 00000000 fffeff");

@@ -11,8 +11,8 @@ private slots:
         QTest::newRow("ascii") << QByteArray("Smith") << QStringLiteral("Smith");
         QTest::newRow("utf-8") << QByteArray("M\xc3\xbcller") << QStringLiteral("M\u00fcller");
         QTest::newRow("latin") << QByteArray("M\xfcller") << QStringLiteral("M\u00fcller");
-        QTest::newRow("1252 quotes") << QByteArray("\x93hi\x94 \x80")
-                                     << QStringLiteral("\u201chi\u201d \u20ac");
+        QTest::newRow("1252 quotes")
+            << QByteArray("\x93hi\x94 \x80") << QStringLiteral("\u201chi\u201d \u20ac");
         QTest::newRow("undefined byte") << QByteArray("a\x81") << QStringLiteral("a\u0081");
     }
     void display() {

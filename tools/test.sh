@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test: the whole suite, then the contact-file
+# tests again under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/setup.sh
+bash tools/build.sh
+(cd build && ctest --output-on-failure -j2)
+cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELLOBY_SANITIZE=ON
+cmake --build build-sanitize
+(cd build-sanitize && ctest --output-on-failure -j2)
