@@ -46,6 +46,9 @@ public:
     qsizetype Position() const { return m_nPos; }
     void Seek(qsizetype pos);
 
+    // Makes room for `count` more bytes to be stored without growing the buffer again.
+    void Reserve(qsizetype count) { m_buffer.reserve(m_buffer.size() + count); }
+
     // The bytes stored so far.
     const QByteArray& Buffer() const { return m_buffer; }
 

@@ -166,6 +166,19 @@ bool CVornDoc::OnOpenDocument(const QString& path, QString* pError) {
 
 QByteArray CVornDoc::SaveToBytes() {
     CArchive ar;
+    // Room for every text plus the length bytes, so the buffer is allocated once.
+    qsizetype size = 64 + m_label.m_strCustomLabel.size();
+    for (const QByteArray& name : m_groupList)
+        size += name.size() + 5;
+    for (const auto& person : m_personList) {
+        size += 2 + 9 * 5 + person->m_strName.size() + person->m_strAddress.size() +
+                person->m_strCity.size() + person->m_strState.size() + person->m_strZip.size() +
+                person->m_strCountry.size() + person->m_strPhone.size() +
+                person->m_strNotes.size() + person->m_strEmail.size();
+        for (const QByteArray& group : person->m_groups)
+            size += group.size() + 5;
+    }
+    ar.Reserve(size);
     Serialize(ar);
     return ar.Buffer();
 }
