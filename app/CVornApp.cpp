@@ -1,20 +1,41 @@
 #include "CVornApp.h"
 
+#include "CPasswordDlg.h"
+
+#include "CMainFrame.h"
+#include "CSplashWnd.h"
+#include "CVornDoc.h"
+#include "IFormView.h"
 #include "IProfileStore.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <memory>
+
+// Outside any namespace, as the resource system requires.
+static void InitAppResources() {
+    Q_INIT_RESOURCE(app);
+}
+
+const QString CVornApp::kNoSplashOption = QStringLiteral("--nosplash");
 
 namespace {
 CVornApp* g_pApp = nullptr;
 const QString kOptions = QStringLiteral("options");
 } // namespace
 
-CVornApp::CVornApp(QObject* parent) : QObject(parent) { g_pApp = this; }
+CVornApp::CVornApp(QObject* parent) : QObject(parent) {
+    g_pApp = this;
+}
 
 CVornApp::~CVornApp() {
     if (g_pApp == this)
         g_pApp = nullptr;
 }
 
-CVornApp* CVornApp::Instance() { return g_pApp; }
+CVornApp* CVornApp::Instance() {
+    return g_pApp;
+}
 
 void CVornApp::ReadSettings() {
     IProfileStore& profile = IProfileStore::Instance();
@@ -32,4 +53,84 @@ void CVornApp::ReadSettings() {
 void CVornApp::WriteExitSettings() {
     IProfileStore::Instance().WriteProfileString(kOptions, QStringLiteral("dial prefix"),
                                                  m_strDialPrefix);
+}
+
+CVornApp::CommandLine CVornApp::ParseCommandLine(const QStringList& arguments) {
+    CommandLine line;
+    QStringList words = arguments.mid(1);
+    if (!words.isEmpty() && words.constFirst() == kNoSplashOption) {
+        line.bShowSplash = false;
+        words.removeFirst();
+    }
+    line.strPath = words.join(QLatin1Char(' '));
+    return line;
+}
+
+bool CVornApp::CheckStartupPassword() {
+    return CPasswordDlg::CheckStartupPassword();
+}
+
+void CVornApp::InitResources() {
+    static const bool bDone = [] {
+        InitAppResources();
+        return true;
+    }();
+    Q_UNUSED(bDone);
+}
+
+QIcon CVornApp::AppIcon() {
+    InitResources();
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/app/velloby-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+int CVornApp::Run(QApplication& qapp, const ViewFactory& makeView) {
+    return Run(qapp, QCoreApplication::arguments(), makeView);
+}
+
+int CVornApp::Run(QApplication& qapp, const QStringList& arguments, const ViewFactory& makeView) {
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Velloby"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("velloby"));
+    QApplication::setWindowIcon(AppIcon());
+
+    ReadSettings();
+    // A start-up that is not let through ends here, with no window; the exit step still runs.
+    if (m_bPassword && !CheckStartupPassword()) {
+        WriteExitSettings();
+        return 1;
+    }
+
+    // No splash where nobody could see it, so no test or scripted run waits on one.
+    const CommandLine line = ParseCommandLine(arguments);
+    const QString platform = QGuiApplication::platformName();
+    CSplashWnd::SetSplashEnabled(line.bShowSplash && platform != QLatin1String("offscreen") &&
+                                 platform != QLatin1String("minimal"));
+
+    CVornDoc doc(*this);
+    auto frame = std::make_unique<CMainFrame>(doc);
+    m_pMainFrame = frame.get();
+    if (makeView) {
+        if (IFormView* view = makeView(doc, frame.get()))
+            frame->SetFormView(view);
+    }
+    QObject::connect(frame.get(), &CMainFrame::Closed, &qapp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+
+    // The window shows first, so a file that cannot be opened is reported over a working
+    // window that then holds an empty document.
+    frame->ActivateFrame();
+    if (line.strPath.isEmpty())
+        frame->NewDocument();
+    else
+        frame->OpenDocumentFile(line.strPath);
+
+    const int nResult = qapp.exec();
+    WriteExitSettings();
+    CSplashWnd::HideSplash();
+    m_pMainFrame = nullptr;
+    frame.reset();
+    return nResult;
 }

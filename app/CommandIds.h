@@ -15,6 +15,8 @@ constexpr int FilePrintSetup = 57606;
 constexpr int FileFormattedReport = 32775;
 constexpr int FileSendMail = 57612;
 constexpr int FileMruFirst = 57616;
+// The recent-file list holds four entries: 57616 to 57619.
+constexpr int FileMruLast = 57619;
 constexpr int AppExit = 57665;
 // Edit
 constexpr int EditUndo = 57643;
@@ -43,6 +45,24 @@ constexpr int HelpUsing = 57668;
 constexpr int AppAbout = 57664;
 constexpr int HelpContext = 57669;
 constexpr int Help = 57670;
+// Panes (F6, Shift+F6): the main window has one pane, so these do nothing and stay disabled.
+constexpr int NextPane = 57680;
+constexpr int PrevPane = 57681;
+// Accelerators of the form's buttons (Alt with a letter). The main window owns the key; the form
+// connects each to its button and keeps it enabled exactly when the button is.
+constexpr int ButtonNewRecord = 1100;     // Alt+N
+constexpr int ButtonCommit = 1007;        // Alt+U
+constexpr int ButtonDelete = 1015;        // Alt+D
+constexpr int ButtonPrepareSearch = 1040; // Alt+C
+constexpr int ButtonSearch = 1011;        // Alt+S
+constexpr int ButtonSendMail = 1126;      // Alt+M
+constexpr int ButtonNewGroup = 1034;      // Alt+G
+constexpr int ButtonRenameGroup = 1036;   // Alt+R
+constexpr int ButtonDeleteGroup = 1035;   // Alt+L
+// Status bar panes.
+constexpr int IndicatorCaps = 59137;
+constexpr int IndicatorNum = 59138;
+constexpr int IndicatorScroll = 59139;
 // Context-menu commands of the form
 constexpr int ContextNewRecord = 32807;
 constexpr int ContextCommit = 32790;

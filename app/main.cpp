@@ -1,10 +1,24 @@
 #include "CVornApp.h"
+#include "CVornDoc.h"
+#include "IFormView.h"
 
 #include <QApplication>
+
+#if __has_include("CVornView.h")
+#include "CVornView.h"
+#define VELLOBY_HAS_FORM 1
+#endif
 
 int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     CVornApp app;
-    app.ReadSettings();
-    return 0;
+    return app.Run(qapp, [](CVornDoc& doc, QWidget* parent) -> IFormView* {
+#ifdef VELLOBY_HAS_FORM
+        return new CVornView(doc, parent);
+#else
+        Q_UNUSED(doc);
+        Q_UNUSED(parent);
+        return nullptr;
+#endif
+    });
 }

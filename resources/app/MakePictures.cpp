@@ -59,9 +59,9 @@ void Logo(QPainter& p, const QRectF& r) {
     // Text lines.
     p.setBrush(QColor(235, 240, 250));
     for (int i = 0; i < 3; ++i)
-        p.drawRoundedRect(QRectF(r.left() + u * 8.5, r.top() + u * (5.5 + i * 2.2), u * (5.8 - i),
-                                 u * 1.1),
-                          u * 0.4, u * 0.4);
+        p.drawRoundedRect(
+            QRectF(r.left() + u * 8.5, r.top() + u * (5.5 + i * 2.2), u * (5.8 - i), u * 1.1),
+            u * 0.4, u * 0.4);
     p.restore();
 }
 
@@ -90,8 +90,7 @@ int main(int argc, char** argv) {
         p.drawRect(QRectF(0.5, 3.5, 12, 10));
         p.setBrush(QColor(250, 220, 110));
         QPolygonF lid;
-        lid << QPointF(2.5, 6.5) << QPointF(15.5, 6.5) << QPointF(12.5, 13.5)
-            << QPointF(0.5, 13.5);
+        lid << QPointF(2.5, 6.5) << QPointF(15.5, 6.5) << QPointF(12.5, 13.5) << QPointF(0.5, 13.5);
         p.drawPolygon(lid);
         p.drawLine(QPointF(1.5, 2.5), QPointF(5.5, 2.5));
         Save(img, dir, "tb-open.png");
