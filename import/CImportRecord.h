@@ -9,6 +9,9 @@
 
 // One line of the input file on its way to becoming a contact.
 struct ImportEntry {
+    // The line the fields were split from; fields may point into its bytes, so it lives as
+    // long as the entry.
+    QByteArray m_strLine;
     // The fields of the line, in order, as UTF-8.
     QList<QByteArray> m_pFields;
     // The contact being built from the line; starts empty.

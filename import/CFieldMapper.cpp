@@ -1,0 +1,412 @@
+#include "CFieldMapper.h"
+
+#include "CImportRecord.h"
+
+namespace {
+
+// Texts are UTF-8, but positions and lengths are counted in characters as the user sees them:
+// every byte that does not continue a multi-byte character starts one.
+qsizetype CharCount(const QByteArray& text, qsizetype from, qsizetype to) {
+    qsizetype count = 0;
+    for (qsizetype i = from; i < to; ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            ++count;
+    return count;
+}
+
+qsizetype CharCount(const QByteArray& text) {
+    return CharCount(text, 0, text.size());
+}
+
+// The character position of byte index `index`, or -1 for -1.
+qsizetype CharPos(const QByteArray& text, qsizetype index) {
+    return index < 0 ? -1 : CharCount(text, 0, index);
+}
+
+// A field with two or more blanks after its first comma holds city, state and ZIP.
+struct CommaTail {
+    qsizetype nComma = -1;
+    qsizetype nFirstBlank = -1;
+    qsizetype nLastBlank = -1;
+    bool Splits() const { return nFirstBlank >= 0 && nFirstBlank != nLastBlank; }
+};
+
+CommaTail FindTail(const QByteArray& text) {
+    CommaTail tail;
+    tail.nComma = text.indexOf(',');
+    if (tail.nComma < 0)
+        return tail;
+    const qsizetype first = text.indexOf(' ', tail.nComma);
+    if (first < 0)
+        return tail;
+    tail.nFirstBlank = first - tail.nComma;
+    tail.nLastBlank = text.lastIndexOf(' ') - tail.nComma;
+    return tail;
+}
+
+void SplitAt(const QByteArray& text, const CommaTail& tail, QByteArray& city, QByteArray& state,
+             QByteArray& zip) {
+    city = text.left(tail.nComma);
+    state = text.mid(tail.nComma + tail.nFirstBlank + 1, tail.nLastBlank - tail.nFirstBlank);
+    zip = text.mid(tail.nComma + tail.nLastBlank + 1);
+}
+
+} // namespace
+
+QString CFieldMapper::TargetText(unsigned target) {
+    static const char* const kTexts[kTargetCount] = {"Name",  "Address",        "City",    "State",
+                                                     "ZIP",   "Phone",          "Country", "E-mail",
+                                                     "Notes", "City, State Zip"};
+    return target < kTargetCount ? QString::fromLatin1(kTexts[target]) : QString();
+}
+
+void CFieldMapper::ClearValues() {
+    m_strName.clear();
+    m_strAddress.clear();
+    m_strCity.clear();
+    m_strState.clear();
+    m_strZip.clear();
+    m_strPhone.clear();
+    m_strCountry.clear();
+    m_strNotes.clear();
+    m_strEmail.clear();
+}
+
+void CFieldMapper::Show(ImportEntry& entry) {
+    ClearValues();
+    m_fields = entry.m_pFields;
+    if (entry.m_bMapped) {
+        m_targets = QList<unsigned>(m_fields.size(), kName);
+        ShowStored(entry);
+    } else {
+        AutoMap(entry);
+    }
+}
+
+bool CFieldMapper::IsPhoneLike(const QByteArray& field) {
+    if (field.contains('-'))
+        return true;
+    return CharPos(field, field.indexOf(')')) - CharPos(field, field.indexOf('(')) == 4;
+}
+
+void CFieldMapper::AutoMap(ImportEntry& entry) {
+    const QList<QByteArray>& fields = m_fields;
+    const int n = static_cast<int>(fields.size());
+    QList<unsigned> targets(n, kName);
+
+    // A line with no fields has nothing to map; its values stay empty.
+    if (n > 0) {
+        m_strName = fields[0];
+
+        // Every field from the first to the last phone-like one is a phone number.
+        int first = -1;
+        int last = -1;
+        for (int i = 1; i < n; ++i) {
+            if (IsPhoneLike(fields[i])) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+        }
+        if (first >= 0) {
+            for (int i = first; i <= last; ++i) {
+                targets[i] = kPhone;
+                Join(m_strPhone, fields[i]);
+            }
+        } else {
+            first = n;
+        }
+
+        // City, state and ZIP; the address runs from field 1 up to the field before them.
+        int a = 0;
+        if (m_bOneLine) {
+            for (int i = 1; i < first; ++i) {
+                const CommaTail tail = FindTail(fields[i]);
+                if (tail.nComma < 0)
+                    continue;
+                if (tail.Splits()) {
+                    targets[i] = kCityStateZip;
+                    SplitAt(fields[i], tail, m_strCity, m_strState, m_strZip);
+                    a = i;
+                    break;
+                }
+                if (CharCount(fields[i], tail.nComma, fields[i].size()) == 2) {
+                    m_strState = fields[i];
+                    targets[i] = kState;
+                } else {
+                    m_strCity = fields[i];
+                    targets[i] = kCity;
+                }
+            }
+        } else {
+            // A short field is a state, and the last one wins; a ZIP is 5 or 10 characters.
+            int s = 0;
+            for (int i = 1; i < first; ++i) {
+                const QByteArray trimmed = fields[i].trimmed();
+                if (CharCount(trimmed) < 5) {
+                    s = i;
+                    targets[i] = kState;
+                    m_strState = trimmed;
+                }
+            }
+            for (int i = s; i < first; ++i) {
+                const QByteArray trimmed = fields[i].trimmed();
+                const qsizetype length = CharCount(trimmed);
+                if (length == 5 || length == 10) {
+                    m_strZip = trimmed;
+                    targets[i] = kZip;
+                }
+            }
+            if (s > 2) {
+                m_strCity = fields[s - 1];
+                targets[s - 1] = kCity;
+                a = s - 1;
+            } else {
+                a = s;
+            }
+        }
+        for (int i = 1; i < a; ++i) {
+            targets[i] = kAddress;
+            Join(m_strAddress, fields[i]);
+        }
+
+        // Whatever is left is an e-mail address, a country or a note.
+        for (int i = 1; i < n; ++i) {
+            if (targets[i] != kName)
+                continue;
+            const QByteArray& field = fields[i];
+            if (CharPos(field, field.lastIndexOf('.')) >= 4) {
+                m_strEmail = field;
+                targets[i] = kEmail;
+            } else if (field.contains("USA") || field.contains("United")) {
+                m_strCountry = field;
+                targets[i] = kCountry;
+            } else {
+                targets[i] = kNotes;
+                Join(m_strNotes, field);
+            }
+        }
+    }
+    m_targets = targets;
+    entry.m_pMapping = targets;
+}
+
+void CFieldMapper::ShowStored(const ImportEntry& entry) {
+    const CPerson& person = *entry.m_pPerson;
+    m_strName = person.m_strName;
+    m_strAddress = person.m_strAddress;
+    m_strCity = person.m_strCity;
+    m_strState = person.m_strState;
+    m_strZip = person.m_strZip;
+    m_strPhone = person.m_strPhone;
+    m_strCountry = person.m_strCountry;
+    m_strNotes = person.m_strNotes;
+    m_strEmail = person.m_strEmail;
+    for (qsizetype i = 0; i < m_targets.size() && i < entry.m_pMapping.size(); ++i)
+        m_targets[i] = entry.m_pMapping[i];
+}
+
+void CFieldMapper::StoreCurrent(ImportEntry& entry) const {
+    CPerson& person = *entry.m_pPerson;
+    person.m_strName = m_strName;
+    person.m_strAddress = m_strAddress;
+    person.m_strCity = m_strCity;
+    person.m_strState = m_strState;
+    person.m_strZip = m_strZip;
+    person.m_strPhone = m_strPhone;
+    person.m_strCountry = m_strCountry;
+    person.m_strNotes = m_strNotes;
+    person.m_strEmail = m_strEmail;
+    entry.m_pMapping = m_targets;
+    entry.m_bMapped = 1;
+}
+
+void CFieldMapper::TakeOff(int row) {
+    switch (m_targets[row]) {
+    case kName:
+        m_strName.clear();
+        break;
+    case kCity:
+        m_strCity.clear();
+        break;
+    case kState:
+        m_strState.clear();
+        break;
+    case kZip:
+        m_strZip.clear();
+        break;
+    case kCountry:
+        m_strCountry.clear();
+        break;
+    case kEmail:
+        m_strEmail.clear();
+        break;
+    case kAddress:
+        m_strAddress = RemovePart(m_strAddress, m_fields[row]);
+        break;
+    case kPhone:
+        m_strPhone = RemovePart(m_strPhone, m_fields[row]);
+        break;
+    case kNotes:
+        m_strNotes = RemovePart(m_strNotes, m_fields[row]);
+        break;
+    case kCityStateZip:
+        m_strCity.clear();
+        m_strState.clear();
+        m_strZip.clear();
+        break;
+    default:
+        break;
+    }
+}
+
+void CFieldMapper::GiveTarget(int row, unsigned target) {
+    const QByteArray& field = m_fields[row];
+    switch (target) {
+    case kName:
+        m_strName = field;
+        break;
+    case kCity:
+        m_strCity = field;
+        break;
+    case kState:
+        m_strState = field;
+        break;
+    case kZip:
+        m_strZip = field;
+        break;
+    case kCountry:
+        m_strCountry = field;
+        break;
+    case kEmail:
+        m_strEmail = field;
+        break;
+    case kAddress:
+        Join(m_strAddress, field);
+        break;
+    case kPhone:
+        Join(m_strPhone, field);
+        break;
+    case kNotes:
+        Join(m_strNotes, field);
+        break;
+    case kCityStateZip:
+        SplitCityStateZip(field, true, m_strCity, m_strState, m_strZip);
+        break;
+    default:
+        return;
+    }
+    m_targets[row] = target;
+}
+
+void CFieldMapper::MapRows(const QList<int>& rows, unsigned target) {
+    if (target >= kTargetCount)
+        return;
+    QList<int> chosen;
+    for (int row : rows) {
+        if (row >= 0 && row < m_fields.size() && chosen.size() < 50)
+            chosen.append(row);
+    }
+    for (int row : chosen)
+        TakeOff(row);
+    for (int row : chosen)
+        GiveTarget(row, target);
+}
+
+void CFieldMapper::SetTarget(CPerson& person, unsigned target, const QByteArray& field) {
+    switch (target) {
+    case kName:
+        person.m_strName = field;
+        break;
+    case kCity:
+        person.m_strCity = field;
+        break;
+    case kState:
+        person.m_strState = field;
+        break;
+    case kZip:
+        person.m_strZip = field;
+        break;
+    case kCountry:
+        person.m_strCountry = field;
+        break;
+    case kEmail:
+        person.m_strEmail = field;
+        break;
+    case kAddress:
+        Join(person.m_strAddress, field);
+        break;
+    case kPhone:
+        Join(person.m_strPhone, field);
+        break;
+    case kNotes:
+        Join(person.m_strNotes, field);
+        break;
+    case kCityStateZip:
+        SplitCityStateZip(field, true, person.m_strCity, person.m_strState, person.m_strZip);
+        break;
+    default:
+        break;
+    }
+}
+
+void CFieldMapper::ApplyPattern(const QList<unsigned>& pattern, ImportEntry& entry) {
+    const qsizetype count = qMin(pattern.size(), entry.m_pFields.size());
+    for (qsizetype j = 0; j < count; ++j)
+        SetTarget(*entry.m_pPerson, pattern[j], entry.m_pFields[j]);
+}
+
+void CFieldMapper::ProcessRemaining(CImportRecord& records, int nCurrent, bool bSameMapping,
+                                    const std::function<void()>& fnStep) {
+    if (nCurrent < 0 || nCurrent >= records.GetCount())
+        return;
+    StoreCurrent(*records.At(nCurrent));
+    const QList<unsigned> pattern = m_targets;
+    for (int i = nCurrent + 1; i < records.GetCount(); ++i) {
+        if (fnStep)
+            fnStep();
+        ImportEntry& entry = *records.At(i);
+        if (bSameMapping) {
+            ApplyPattern(pattern, entry);
+        } else {
+            Show(entry);
+            StoreCurrent(entry);
+        }
+    }
+}
+
+QByteArray CFieldMapper::RemovePart(const QByteArray& value, const QByteArray& part) {
+    // An empty part was never joined as text of its own, so there is nothing to take out.
+    if (part.isEmpty())
+        return value;
+    const qsizetype p = value.indexOf(part);
+    if (p < 0)
+        return value;
+    if (value.size() == part.size())
+        return QByteArray();
+    if (p == 0)
+        return value.mid(part.size() + 1);
+    if (p + part.size() == value.size())
+        return value.left(p - 1);
+    QByteArray result = value;
+    result.remove(p, part.size() + 1);
+    return result;
+}
+
+void CFieldMapper::Join(QByteArray& value, const QByteArray& part) {
+    if (value.isEmpty()) {
+        value = part;
+    } else {
+        value += '\n';
+        value += part;
+    }
+}
+
+bool CFieldMapper::SplitCityStateZip(const QByteArray& text, bool bRequireComma, QByteArray& city,
+                                     QByteArray& state, QByteArray& zip) {
+    const CommaTail tail = FindTail(text);
+    if (tail.nComma < 0 || (bRequireComma && tail.nComma == 0) || !tail.Splits())
+        return false;
+    SplitAt(text, tail, city, state, zip);
+    return true;
+}

@@ -1,0 +1,43 @@
+#include "CImportApp.h"
+
+#include "CBatchImport.h"
+#include "CImportView.h"
+#include "CMainFrame.h"
+
+#include <QApplication>
+#include <QLineEdit>
+
+namespace {
+
+void SetNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Import"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELLOBY_VERSION));
+}
+
+} // namespace
+
+int CImportApp::Run(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    // The batch import needs no display, so it starts no window system at all.
+    if (CBatchImport::IsBatchCommandLine(arguments)) {
+        QCoreApplication app(argc, argv);
+        SetNames();
+        return CBatchImport::Run(QCoreApplication::arguments());
+    }
+
+    QApplication app(argc, argv);
+    Q_INIT_RESOURCE(import);
+    SetNames();
+    // Message boxes carry the program's title.
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("Import"));
+    CMainFrame frame;
+    // A file named on the command line is the one chosen on the first page.
+    const QStringList rest = QCoreApplication::arguments().mid(1);
+    if (!rest.isEmpty())
+        frame.View()->m_editFileName->setText(rest.constFirst());
+    frame.show();
+    return app.exec();
+}
