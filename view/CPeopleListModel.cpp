@@ -1,0 +1,231 @@
+#include "CPeopleListModel.h"
+
+#include "CPerson.h"
+#include "CText.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Removing lines one by one costs a move of the whole tail each time; beyond this many separate
+// blocks one rebuild of the list is cheaper.
+constexpr size_t kMaxSeparateBlocks = 32;
+
+} // namespace
+
+namespace {
+
+bool IsAscii(const char* p, qsizetype n) {
+    for (qsizetype i = 0; i < n; ++i) {
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
+            return false;
+    }
+    return true;
+}
+
+// ASCII letters in lower case; the bytes are shared, not copied, when there is nothing to change.
+QByteArray LowerAscii(const QByteArray& text) {
+    for (char c : text) {
+        if (c >= 'A' && c <= 'Z')
+            return text.toLower();
+    }
+    return text;
+}
+
+quint64 PrefixOf(const char* p, qsizetype n) {
+    // Big-endian, zero-padded: the numbers order as the bytes do.
+    quint64 prefix = 0;
+    for (qsizetype i = 0; i < 8; ++i)
+        prefix = (prefix << 8) | (i < n ? static_cast<unsigned char>(p[i]) : 0u);
+    return prefix;
+}
+
+int CompareBytes(const char* a, quint32 na, const char* b, quint32 nb) {
+    const int c = std::memcmp(a, b, std::min(na, nb));
+    if (c != 0)
+        return c;
+    return na < nb ? -1 : (na > nb ? 1 : 0);
+}
+
+} // namespace
+
+CPeopleListModel::Entry CPeopleListModel::MakeEntry(CPerson* pPerson) {
+    const QByteArray& name = pPerson->m_strName;
+    Entry entry;
+    entry.pPerson = pPerson;
+    entry.nOffset = quint32(m_keys.size());
+    if (IsAscii(name.constData(), name.size())) {
+        // Most names are plain ASCII: lower-cased straight into the key store.
+        for (char c : name)
+            m_keys.push_back(c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c);
+    } else {
+        const QByteArray key = SortKey(name);
+        m_keys.append(key.constData(), size_t(key.size()));
+    }
+    entry.nLength = quint32(m_keys.size()) - entry.nOffset;
+    entry.nPrefix = PrefixOf(m_keys.data() + entry.nOffset, entry.nLength);
+    return entry;
+}
+
+bool CPeopleListModel::Less(const Entry& a, const Entry& b) const {
+    if (a.nPrefix != b.nPrefix)
+        return a.nPrefix < b.nPrefix;
+    const char* keys = m_keys.data();
+    return CompareBytes(keys + a.nOffset, a.nLength, keys + b.nOffset, b.nLength) < 0;
+}
+
+CPeopleListModel::CPeopleListModel(QObject* parent) : QAbstractListModel(parent) {}
+
+QByteArray CPeopleListModel::SortKey(const QByteArray& stored) {
+    // Most names are plain ASCII: their key is their bytes in lower case, with no conversion.
+    if (IsAscii(stored.constData(), stored.size()))
+        return LowerAscii(stored);
+    return TextKey(CText::ToDisplay(stored));
+}
+
+QByteArray CPeopleListModel::TextKey(const QString& text) {
+    bool bAscii = true;
+    for (QChar c : text) {
+        if (c.unicode() >= 0x80) {
+            bAscii = false;
+            break;
+        }
+    }
+    if (bAscii)
+        return text.toLatin1().toLower();
+    // Accents do not decide the order: letters sort with their plain forms (\u00c9mile with
+    // Emile). The key is UTF-8, whose byte order is the order of the characters.
+    QString plain = text.normalized(QString::NormalizationForm_D);
+    plain.removeIf([](QChar c) { return c.category() == QChar::Mark_NonSpacing; });
+    return plain.toCaseFolded().toUtf8();
+}
+
+int CPeopleListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : Count();
+}
+
+QVariant CPeopleListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= Count())
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return TextAt(index.row());
+    return {};
+}
+
+CPerson* CPeopleListModel::PersonAt(int row) const {
+    return row >= 0 && row < Count() ? m_entries[size_t(row)].pPerson : nullptr;
+}
+
+QString CPeopleListModel::TextAt(int row) const {
+    const CPerson* pPerson = PersonAt(row);
+    return pPerson ? CText::ToDisplay(pPerson->m_strName) : QString();
+}
+
+void CPeopleListModel::Reset(const std::vector<CPerson*>& people) {
+    beginResetModel();
+    m_entries.clear();
+    m_keys.clear();
+    m_entries.reserve(people.size());
+    size_t total = 0;
+    for (const CPerson* pPerson : people)
+        total += size_t(pPerson->m_strName.size());
+    m_keys.reserve(total + total / 8);
+    for (CPerson* pPerson : people)
+        m_entries.push_back(MakeEntry(pPerson));
+    std::stable_sort(m_entries.begin(), m_entries.end(),
+                     [this](const Entry& a, const Entry& b) { return Less(a, b); });
+    endResetModel();
+}
+
+void CPeopleListModel::Clear() {
+    beginResetModel();
+    m_entries.clear();
+    m_keys.clear();
+    endResetModel();
+}
+
+int CPeopleListModel::Insert(CPerson* pPerson) {
+    const Entry entry = MakeEntry(pPerson);
+    const auto it = std::upper_bound(m_entries.begin(), m_entries.end(), entry,
+                                     [this](const Entry& a, const Entry& b) { return Less(a, b); });
+    const int row = int(it - m_entries.begin());
+    beginInsertRows(QModelIndex(), row, row);
+    m_entries.insert(it, entry);
+    endInsertRows();
+    return row;
+}
+
+void CPeopleListModel::RemoveRow(int row) {
+    if (row < 0 || row >= Count())
+        return;
+    beginRemoveRows(QModelIndex(), row, row);
+    m_entries.erase(m_entries.begin() + row);
+    endRemoveRows();
+}
+
+void CPeopleListModel::RemoveRows(const std::vector<int>& rows) {
+    if (rows.empty())
+        return;
+    // Split into blocks of consecutive rows.
+    std::vector<std::pair<int, int>> blocks; // first, last
+    for (int row : rows) {
+        if (!blocks.empty() && blocks.back().second + 1 == row)
+            blocks.back().second = row;
+        else
+            blocks.push_back({row, row});
+    }
+    if (blocks.size() <= kMaxSeparateBlocks) {
+        for (auto it = blocks.rbegin(); it != blocks.rend(); ++it) {
+            beginRemoveRows(QModelIndex(), it->first, it->second);
+            m_entries.erase(m_entries.begin() + it->first, m_entries.begin() + it->second + 1);
+            endRemoveRows();
+        }
+        return;
+    }
+    beginResetModel();
+    size_t next = 0;
+    size_t out = 0;
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (next < rows.size() && size_t(rows[next]) == i) {
+            ++next;
+            continue;
+        }
+        if (out != i)
+            m_entries[out] = std::move(m_entries[i]);
+        ++out;
+    }
+    m_entries.resize(out);
+    endResetModel();
+}
+
+int CPeopleListModel::FindPerson(const CPerson* pPerson, int nHint) const {
+    if (!pPerson)
+        return -1;
+    if (nHint >= 0 && nHint < Count() && m_entries[size_t(nHint)].pPerson == pPerson)
+        return nHint;
+    // The record's name may have changed since its line was made, so its key cannot be trusted
+    // here: look the pointer up directly.
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (m_entries[i].pPerson == pPerson)
+            return int(i);
+    }
+    return -1;
+}
+
+int CPeopleListModel::FindPrefix(const QString& prefix) const {
+    const QByteArray key = TextKey(prefix);
+    const quint64 nPrefix = PrefixOf(key.constData(), key.size());
+    const char* keys = m_keys.data();
+    // Every key beginning with `key` sorts at or after it, and they all stand together.
+    const auto it = std::lower_bound(
+        m_entries.begin(), m_entries.end(), key, [&](const Entry& e, const QByteArray& k) {
+            if (e.nPrefix != nPrefix)
+                return e.nPrefix < nPrefix;
+            return CompareBytes(keys + e.nOffset, e.nLength, k.constData(), quint32(k.size())) < 0;
+        });
+    if (it == m_entries.end() || it->nLength < quint32(key.size()) ||
+        std::memcmp(keys + it->nOffset, key.constData(), size_t(key.size())) != 0)
+        return -1;
+    return int(it - m_entries.begin());
+}

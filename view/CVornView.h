@@ -1,0 +1,218 @@
+#pragma once
+
+#include "IFormView.h"
+
+#include <QHash>
+#include <QString>
+#include <QWidget>
+#include <array>
+#include <vector>
+
+class CPeopleListModel;
+class CPerson;
+class CPictureButton;
+class CVornApp;
+class CVornDoc;
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QItemSelection;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QStringListModel;
+
+// The form that fills the main window: the people list, the group lists, the nine fields of one
+// entry, the counters and the picture buttons. It works directly on the document's records; its
+// people list holds pointers into the document and owns nothing.
+//
+// Every command follows one pattern: read the form (controls to the member strings), act on the
+// members and the document, write the form back (members to controls), then recompute the
+// buttons and counters. Only the user's own edits of a field set m_bChanged; the form's writes
+// to its controls never do.
+class CVornView : public QWidget, public IFormView {
+    Q_OBJECT
+public:
+    // States of the form (m_nEditMode).
+    enum EditMode { ModeBlank = 0, ModeEdited = 1, ModeShown = 2, ModeSearchEntry = 3 };
+    // The most lines one delete removes.
+    static constexpr int kMaxDeleteLines = 1000;
+
+    explicit CVornView(CVornDoc& doc, QWidget* parent = nullptr);
+    ~CVornView() override;
+
+    // What the main window uses.
+    QWidget* Widget() override { return this; }
+    void OnInitialUpdate() override;
+    void ConnectCommands(const QHash<int, QAction*>& actions) override;
+
+    CVornDoc& GetDocument() const { return m_doc; }
+    // The people list's lines, in their order.
+    CPeopleListModel& PeopleModel() const { return *m_pPeopleModel; }
+    int GetEditMode() const { return m_nEditMode; }
+    bool IsChanged() const { return m_bChanged; }
+    int GetColumns() const { return m_nColumns; }
+
+    // Routines every command uses.
+    void UpdateButtons();
+    void UpdateCounters();
+    void ClearFields();
+    void FieldsToPerson(CPerson& person);
+    void PersonToFields(const CPerson& person);
+    // Controls to members, and members to controls.
+    void ReadForm();
+    void WriteForm();
+
+public slots:
+    // Loads the entry of the people list's caret line, after asking what to do with pending
+    // edits.
+    void ShowSelectedPerson();
+    // New record: a blank form, edits dropped.
+    void ResetForm();
+    // Commit changes: stores the form into the shown entry, or adds a new entry.
+    void UpdateEntry();
+    // Adds the form's contents as a new entry.
+    void AddEntry();
+    // Deletes the selected lines' entries.
+    void DeleteEntries();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // One of the nine fields: its member string, its record member, and whether it holds lines.
+    struct SField {
+        QString CVornView::*pText;
+        QByteArray CPerson::*pStored;
+        bool bMultiLine;
+    };
+    static const std::array<SField, 9>& Fields();
+    // Counts a scope during which the form changes its own controls.
+    struct CSilent {
+        explicit CSilent(int& n) : m_n(n) { ++m_n; }
+        ~CSilent() { --m_n; }
+        int& m_n;
+    };
+    static void TrimLeadingBlanks(QByteArray& text);
+
+    // Building the form (CVornView.cpp).
+    void CreateControls();
+    QComboBox* CreateCombo(const QString& name, const QString& label);
+    CPictureButton* CreateButton(const QString& caption, const QString& name, const QString& tip,
+                                 const QKeySequence& shortcut);
+    // Rebuilds the lists from the document and shows the first entry.
+    void OnUpdate();
+    void OnQuickFind();
+    void OnColumnsChanged();
+    void ApplyColumnWidth();
+    void FillGroupLists();
+    void SetComboItems(QComboBox* pCombo, QStringList items);
+    // Builds the City or ZIP list from the values the refresh gathered, on the box's first use.
+    void EnsureDataList(QComboBox* pCombo);
+    void AddComboItem(QComboBox* pCombo, const QString& text);
+    static bool ComboHasItem(QComboBox* pCombo, const QString& text);
+
+    // The people list's caret line and selection.
+    int CaretLine() const;
+    void SetCaretLine(int row, bool bClearSelection);
+    void SelectCaretLine();
+    void DeselectAllPeople();
+    std::vector<int> SelectedLines() const;
+    int SelectedLineCount() const;
+    void DeselectMemberOf();
+    QList<int> MemberOfRowsFor(const CPerson& person) const;
+    // Remembers the texts the controls show for the loaded entry, so that fields the user leaves
+    // alone keep their stored bytes exactly.
+    void TakeSnapshot();
+
+    // Notifications (CVornViewEditing.cpp).
+    void OnPeopleSelectionChanged();
+    void OnPeopleClicked();
+    void OnFieldEdited();
+    void OnFieldFocusIn(QWidget* pField);
+    void OnFieldFocusOut(QWidget* pField);
+    void FocusName();
+    CVornApp* App() const;
+
+    CVornDoc& m_doc;
+    CPeopleListModel* m_pPeopleModel = nullptr;
+
+    // Controls.
+    QSpinBox* m_spinColumns = nullptr;
+    QPushButton* m_btnCancelSearch = nullptr;
+    QListView* m_listPeople = nullptr;
+    QListWidget* m_listGroups = nullptr;
+    QListWidget* m_listMemberOf = nullptr;
+    QLineEdit* m_editName = nullptr;
+    QPlainTextEdit* m_editAddress = nullptr;
+    QComboBox* m_comboCity = nullptr;
+    QComboBox* m_comboState = nullptr;
+    QComboBox* m_comboZip = nullptr;
+    QComboBox* m_comboCountry = nullptr;
+    QLineEdit* m_editEmail = nullptr;
+    QPlainTextEdit* m_editPhone = nullptr;
+    QPlainTextEdit* m_editNotes = nullptr;
+    QLineEdit* m_editQuickFind = nullptr;
+    QLabel* m_labelShownPeople = nullptr;
+    QLabel* m_labelTotalPeople = nullptr;
+    QLabel* m_labelSelectedGroups = nullptr;
+    QLabel* m_labelTotalGroups = nullptr;
+    QLabel* m_labelNotes = nullptr;
+
+    // The form's texts (what the controls show).
+    QString m_strCity;
+    QString m_strState;
+    QString m_strAddress;
+    QString m_strName;
+    QString m_strPhone;
+    QString m_strCountry;
+    QString m_strZip;
+    QString m_strTotalPeople;
+    QString m_strShownPeople;
+    QString m_strTotalGroups;
+    QString m_strSelectedGroups;
+    QString m_strQuickFind;
+    QString m_strEmail;
+    QString m_strNotesLabel;
+    QString m_strNotes;
+    int m_nColumns = 2;
+    QString m_strLastCity;
+    QString m_strLastCountry;
+    QString m_strLastState;
+    QString m_strLastZip;
+    bool m_bChanged = false;
+    bool m_bUpdateFromPrompt = false;
+    int m_nShownIndex = 0;
+    int m_nEditMode = ModeBlank;
+    bool m_bSearchEntry = false;
+
+    CPictureButton* m_btnFind = nullptr;
+    CPictureButton* m_btnNew = nullptr;
+    CPictureButton* m_btnUpdate = nullptr;
+    CPictureButton* m_btnClear = nullptr;
+    CPictureButton* m_btnDelete = nullptr;
+    CPictureButton* m_btnEmail = nullptr;
+    CPictureButton* m_btnNewGroup = nullptr;
+    CPictureButton* m_btnDeleteGroup = nullptr;
+    CPictureButton* m_btnRenameGroup = nullptr;
+    CPictureButton* m_btnDial = nullptr;
+
+    // The record the form shows (state 2 or 1), told apart by identity; null when the form is
+    // blank. The texts the controls showed when it was loaded or last stored.
+    CPerson* m_pShownPerson = nullptr;
+    std::array<QString, 9> m_shownTexts;
+    // The City and ZIP values of the file as the refresh found them. Their lists (one item per
+    // value, case ignored, sorted) are built when the box is first used: a large file has tens
+    // of thousands of ZIP codes, which opening the file need not wait for.
+    std::vector<QByteArray> m_pendingCities;
+    std::vector<QByteArray> m_pendingZips;
+    bool m_bCityListPending = false;
+    bool m_bZipListPending = false;
+    // While above zero the form itself is changing its controls: their notifications are not
+    // the user's.
+    int m_nSilent = 0;
+};
