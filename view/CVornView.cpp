@@ -1,5 +1,7 @@
 #include "CVornView.h"
 
+#include "CAddrPropertySheet.h"
+
 #include "CPeopleListModel.h"
 #include "CPerson.h"
 #include "CPictureButton.h"
@@ -525,6 +527,18 @@ void CVornView::ConnectCommands(const QHash<int, QAction*>& actions) {
         if (!button->shortcut().isEmpty() && pAction->shortcuts().contains(button->shortcut()))
             button->setShortcut(QKeySequence());
     }
+    if (QAction* pProperties = actions.value(CommandId::EditProperties)) {
+        pProperties->setEnabled(true);
+        connect(pProperties, &QAction::triggered, this, &CVornView::OnProperties);
+    }
+}
+
+void CVornView::OnProperties() {
+    CAddrPropertySheet::Run(window());
+    // The form shows the label text whatever the flag says.
+    if (CVornApp* pApp = App())
+        m_strNotesLabel = CText::ToDisplay(pApp->m_strCustomLabel);
+    WriteForm();
 }
 
 // ---------------------------------------------------------------------------------------------

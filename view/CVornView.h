@@ -79,6 +79,8 @@ public slots:
     void AddEntry();
     // Deletes the selected lines' entries.
     void DeleteEntries();
+    // Runs the properties sheet, then shows the Notes label it may have changed.
+    void OnProperties();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
