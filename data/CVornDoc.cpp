@@ -30,7 +30,23 @@ QString DescribeOpenFailure(const QString& path, const QFile& file) {
 CVornDoc::CVornDoc(CNotesLabel& label, QObject* parent)
     : QObject(parent), m_fnCurrentTime(SystemTime), m_label(label) {}
 
-CVornDoc::~CVornDoc() = default;
+CVornDoc::~CVornDoc() {
+    if (m_releaser.joinable())
+        m_releaser.join();
+}
+
+void CVornDoc::ReleaseRecords() {
+    if (m_releaser.joinable())
+        m_releaser.join();
+    if (m_personList.size() < kReleaseAside) {
+        m_personList.clear();
+        return;
+    }
+    // The records' texts may share their bytes with texts still in use here; the sharing counts
+    // are atomic, so letting go of them on another thread is safe.
+    m_releaser = std::thread([records = std::move(m_personList)]() mutable { records.clear(); });
+    m_personList.clear();
+}
 
 void CVornDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
@@ -88,7 +104,8 @@ void CVornDoc::Serialize(CArchive& ar) {
 }
 
 void CVornDoc::DeleteContents() {
-    m_personList.clear();
+    emit contentsAboutToBeDeleted();
+    ReleaseRecords();
     m_groupList.clear();
     m_label.m_strCustomLabel = CNotesLabel::DefaultLabel();
     m_timeCreated = 0;

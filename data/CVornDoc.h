@@ -9,6 +9,7 @@
 #include <QString>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 class CArchive;
@@ -67,9 +68,18 @@ public:
 
 signals:
     void modifiedChanged(bool bModified);
+    // Sent before the records are deleted, so whoever points at them can let go first.
+    void contentsAboutToBeDeleted();
 
 private:
+    // Files this large free their old records on a thread of their own: freeing tens of
+    // thousands of records takes longer than reading them, and nothing waits for it.
+    static constexpr size_t kReleaseAside = 4096;
+    void ReleaseRecords();
+
     CNotesLabel& m_label;
+    // The thread freeing the previous contents, if any; joined before the next one starts.
+    std::thread m_releaser;
     bool m_bModified = false;
     QString m_strPathName;
 };
