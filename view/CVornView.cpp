@@ -180,6 +180,11 @@ CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QWidget(parent), m_doc(do
     m_spinColumns->setValue(m_nColumns);
     m_btnCancelSearch->hide();
     ApplyColumnWidth();
+    // The list points into the document: empty it before the document deletes its records.
+    connect(&m_doc, &CVornDoc::contentsAboutToBeDeleted, this, [this] {
+        m_pPeopleModel->Clear();
+        m_pShownPerson = nullptr;
+    });
 }
 
 CVornView::~CVornView() = default;
