@@ -21,6 +21,18 @@ public:
     // Renames the first group equal to `oldName` (exact bytes); false when there is none.
     bool RenameGroup(const QByteArray& oldName, const QByteArray& newName);
 
+    // True when this entry is a hit for the search `criteria` in the search mode `nMode`
+    // (1085 Exact, 1086 Good, 1087 Fair, 1088 Poor; any other number finds nothing). A criterion
+    // field counts when it is not empty; it matches exactly when equal with case ignored, else
+    // partially when PartialMatch holds. Exact needs every field exact and every group of the
+    // criteria; Good every field at least partial and one exact; Fair every field at least
+    // partial; Poor one field at least partial. Criteria without fields or groups find nothing.
+    bool MatchCriteria(const CPerson& criteria, int nMode) const;
+    // True when at least one word of `criterion` (split at each space; two spaces in a row or a
+    // leading space make an empty word, which occurs everywhere) occurs in `value`, case ignored.
+    // Case is folded for the ASCII letters; every other byte must match as it is.
+    static bool PartialMatch(QByteArray criterion, QByteArray value);
+
     bool operator==(const CPerson& other) const = default;
 
     QByteArray m_strName;
