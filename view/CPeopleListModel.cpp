@@ -1,6 +1,7 @@
 #include "CPeopleListModel.h"
 
 #include "CPerson.h"
+#include "CRecordPrefetch.h"
 #include "CText.h"
 
 #include <algorithm>
@@ -11,6 +12,8 @@ namespace {
 // Removing lines one by one costs a move of the whole tail each time; beyond this many separate
 // blocks one rebuild of the list is cheaper.
 constexpr size_t kMaxSeparateBlocks = 32;
+// The key bytes reserved per line when the list is rebuilt.
+constexpr size_t kKeyBytesPerLine = 24;
 
 } // namespace
 
@@ -127,12 +130,16 @@ void CPeopleListModel::Reset(const std::vector<CPerson*>& people) {
     m_entries.clear();
     m_keys.clear();
     m_entries.reserve(people.size());
-    size_t total = 0;
-    for (const CPerson* pPerson : people)
-        total += size_t(pPerson->m_strName.size());
-    m_keys.reserve(total + total / 8);
-    for (CPerson* pPerson : people)
-        m_entries.push_back(MakeEntry(pPerson));
+    // Room for names of average length; a longer list grows as usual. Measuring the names first
+    // would cost a pass over every record.
+    m_keys.reserve(people.size() * kKeyBytesPerLine);
+    // Records lie apart in memory: the pass asks for the ones it reaches soon.
+    const auto at = [&people](size_t i) { return people[i]; };
+    static constexpr QByteArray CPerson::*kName[] = {&CPerson::m_strName};
+    for (size_t i = 0; i < people.size(); ++i) {
+        CRecordPrefetch::Ahead(i, people.size(), at, kName);
+        m_entries.push_back(MakeEntry(people[i]));
+    }
     std::stable_sort(m_entries.begin(), m_entries.end(),
                      [this](const Entry& a, const Entry& b) { return Less(a, b); });
     endResetModel();
@@ -228,4 +235,34 @@ int CPeopleListModel::FindPrefix(const QString& prefix) const {
         std::memcmp(keys + it->nOffset, key.constData(), size_t(key.size())) != 0)
         return -1;
     return int(it - m_entries.begin());
+}
+
+void CPeopleListModel::AppendRows(const CPeopleListModel& source, const std::vector<int>& rows) {
+    m_entries.reserve(m_entries.size() + rows.size());
+    m_keys.reserve(m_keys.size() + rows.size() * kKeyBytesPerLine);
+    for (int row : rows) {
+        Entry entry = source.m_entries[size_t(row)];
+        const quint32 nOffset = quint32(m_keys.size());
+        m_keys.append(source.m_keys, entry.nOffset, entry.nLength);
+        entry.nOffset = nOffset;
+        m_entries.push_back(entry);
+    }
+}
+
+void CPeopleListModel::AssignRows(const CPeopleListModel& source, const std::vector<int>& rows) {
+    beginResetModel();
+    m_entries.clear();
+    m_keys.clear();
+    AppendRows(source, rows);
+    endResetModel();
+}
+
+void CPeopleListModel::MergeRows(const CPeopleListModel& source, const std::vector<int>& rows) {
+    beginResetModel();
+    const size_t nOld = m_entries.size();
+    AppendRows(source, rows);
+    // Both parts are sorted; on equal keys the lines already present come first.
+    std::inplace_merge(m_entries.begin(), m_entries.begin() + std::ptrdiff_t(nOld), m_entries.end(),
+                       [this](const Entry& a, const Entry& b) { return Less(a, b); });
+    endResetModel();
 }

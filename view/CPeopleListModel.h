@@ -46,6 +46,13 @@ public:
     // The first line whose text begins with `prefix`, case ignored, or -1.
     int FindPrefix(const QString& prefix) const;
 
+    // Lines taken from another list (search results), whose sort keys are reused as they are.
+    // `rows` are lines of `source` in ascending order. Both replace the lines in one reset.
+    // Makes the lines those of `rows`.
+    void AssignRows(const CPeopleListModel& source, const std::vector<int>& rows);
+    // Adds the lines of `rows` at their sorted places (after lines of equal name).
+    void MergeRows(const CPeopleListModel& source, const std::vector<int>& rows);
+
 private:
     // A line: its record and where its sort key lies in m_keys. The key's first eight bytes are
     // kept as one number too, so most comparisons need no memcmp.
@@ -56,6 +63,8 @@ private:
         quint32 nLength = 0;
     };
     Entry MakeEntry(CPerson* pPerson);
+    // Copies the entries of `rows` of `source`, keys included, to the end of this list.
+    void AppendRows(const CPeopleListModel& source, const std::vector<int>& rows);
     bool Less(const Entry& a, const Entry& b) const;
 
     std::vector<Entry> m_entries;

@@ -175,6 +175,8 @@ CVornView::CVornView(CVornDoc& doc, QWidget* parent) : QWidget(parent), m_doc(do
     setAccessibleName(QStringLiteral("Contact form"));
     CSilent silent(m_nSilent);
     CreateControls();
+    // Groups, search, edit and clipboard commands
+    ConnectGroupsSearchAndClipboard();
     // What the first refresh does once: the spin's range and start, the column width.
     m_spinColumns->setRange(1, 4);
     m_spinColumns->setValue(m_nColumns);
@@ -295,6 +297,9 @@ void CVornView::CreateControls() {
     connect(m_btnNew, &QAbstractButton::clicked, this, &CVornView::ResetForm);
     connect(m_btnUpdate, &QAbstractButton::clicked, this, &CVornView::UpdateEntry);
     connect(m_btnDelete, &QAbstractButton::clicked, this, &CVornView::DeleteEntries);
+    // Mail and dialing
+    connect(m_btnEmail, &QAbstractButton::clicked, this, &CVornView::OnSendMail);
+    connect(m_btnDial, &QAbstractButton::clicked, this, &CVornView::OnDial);
 
     m_spinColumns = new QSpinBox(this);
     m_spinColumns->setObjectName(QStringLiteral("spinColumns"));
@@ -536,6 +541,10 @@ void CVornView::ConnectCommands(const QHash<int, QAction*>& actions) {
         pProperties->setEnabled(true);
         connect(pProperties, &QAction::triggered, this, &CVornView::OnProperties);
     }
+    // Report, printing and import launch
+    ConnectOutputCommands(actions);
+    // Edit and clipboard commands
+    ConnectEditCommands(actions);
 }
 
 void CVornView::OnProperties() {
@@ -634,14 +643,10 @@ void CVornView::DeselectMemberOf() {
 QList<int> CVornView::MemberOfRowsFor(const CPerson& person) const {
     QList<int> rows;
     for (const QByteArray& group : person.m_groups) {
-        const QString text = CText::ToDisplay(group);
-        for (int row = 0; row < m_listMemberOf->count(); ++row) {
-            if (m_listMemberOf->item(row)->text().compare(text, Qt::CaseInsensitive) == 0) {
-                if (!rows.contains(row))
-                    rows.append(row);
-                break;
-            }
-        }
+        // The line of exactly that name comes first: two groups may differ only in case.
+        const int row = MemberOfRowOf(group);
+        if (row >= 0 && !rows.contains(row))
+            rows.append(row);
     }
     std::sort(rows.begin(), rows.end());
     return rows;

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <vector>
 
 class CPeopleListModel;
@@ -21,7 +22,11 @@ class QLabel;
 class QLineEdit;
 class QListView;
 class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QContextMenuEvent;
 class QPlainTextEdit;
+class QPrinter;
 class QPushButton;
 class QSpinBox;
 class QStringListModel;
@@ -82,7 +87,62 @@ public slots:
     // Runs the properties sheet, then shows the Notes label it may have changed.
     void OnProperties();
 
+    // Report, printing, mail, dialing and import launch (CVornViewOutput.cpp,
+    // CVornViewComms.cpp).
+    // Writes the people list as shown to a text file in the layout the user picks.
+    void OnFormattedReport();
+    // Print, Print Preview and Print Setup of the entry the form shows.
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    // Opens a new message to the E-mail field's text in the desktop's mail program.
+    void OnSendMail();
+    // Offers the Phone field's numbers and calls the one the user picks.
+    void OnDial();
+    // Starts the import program beside this one, without waiting for it.
+    void OnImport();
+
+public:
+    // The lines printing puts on the page for what the form shows, committed or not.
+    QStringList PrintedLines();
+    // Prints the form's entry on one page of `printer`; reports and returns false when the
+    // printer cannot be started.
+    bool PrintEntry(QPrinter& printer);
+    // The printer the print commands share, so the setup carries over to the next print.
+    QPrinter& Printer();
+    // Where the import program is started from: the folder of this program.
+    static QString ImportProgram();
+
+    // Groups, search, edit and clipboard commands (CVornViewGroups.cpp, CVornViewSearch.cpp,
+    // CVornViewClipboard.cpp).
+public slots:
+    // The user picked or dropped a line of the group list: filters the people list.
+    void OnGroupSelChange();
+    void OnAddGroup();
+    void OnDeleteGroup();
+    void OnRenameGroup();
+    // Empties the form for search criteria.
+    void OnPrepareSearch();
+    // Finds the entries matching the form and lets the user pick from them.
+    void OnSearch();
+    void OnCancelSearch();
+    // Edit commands on the focused text field.
+    void OnEditUndo();
+    void OnEditCut();
+    void OnEditCopy();
+    void OnEditPaste();
+    // Puts the selected entries on the clipboard as text.
+    void OnCopyEntries();
+
+public:
+    // The most entries one copy takes.
+    static constexpr int kMaxCopyLines = 1000;
+    // The clipboard text of `people`: one block of lines per entry, blank lines between.
+    static QString EntriesText(const std::vector<const CPerson*>& people);
+
 protected:
+    // The context menus of the form (CVornViewClipboard.cpp).
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -217,4 +277,45 @@ private:
     // While above zero the form itself is changing its controls: their notifications are not
     // the user's.
     int m_nSilent = 0;
+
+    // Groups, search, edit and clipboard commands.
+    void ConnectGroupsSearchAndClipboard();
+    void ConnectEditCommands(const QHash<int, QAction*>& actions);
+    // The group name a line of either group list stands for (the stored bytes).
+    static QByteArray GroupNameOf(const QListWidgetItem* pItem);
+    // The line of "Groups belonged to" for a group name: exact bytes first, else the text with
+    // case ignored; -1 when there is none.
+    int MemberOfRowOf(const QByteArray& name) const;
+    // The stored names of the selected groups of the group list (the two pseudo-groups left
+    // out), in list order.
+    QList<QByteArray> SelectedGroupNames() const;
+    // Replaces the people list's lines in one go.
+    void SetPeople(const std::vector<CPerson*>& people);
+    // The people list's records, in line order.
+    std::vector<CPerson*> ListedPeople() const;
+    // After the people list changed under a filter or search: shows its first line, or leaves
+    // the form empty when there is none.
+    void ShowFirstListed();
+    // Puts the chosen lines of the search results into the people list (replacing its lines
+    // or adding to them); returns the line of `pTarget`, or -1.
+    int AddChosenPeople(const CPeopleListModel& results, const std::vector<int>& rows,
+                        bool bReplace, CPerson* pTarget);
+    void UpdateEditCommands();
+    void UpdateCopyEntries();
+    // The form's text field that has the keyboard focus, or null.
+    QWidget* FocusedTextField() const;
+    void ShowContextMenu(bool bGroups, const QPoint& globalPos);
+    QMenu* m_menuEntries = nullptr;
+    QMenu* m_menuGroups = nullptr;
+    QAction* m_pActionUndo = nullptr;
+    QAction* m_pActionCut = nullptr;
+    QAction* m_pActionCopy = nullptr;
+    QAction* m_pActionPaste = nullptr;
+    QAction* m_pActionCopyEntries = nullptr;
+    QAction* m_pContextCopyEntries = nullptr;
+
+    // Report, printing and import launch: the commands the main window's actions run.
+    void ConnectOutputCommands(const QHash<int, QAction*>& actions);
+    // Made on the first print command; shared so the form's destructor needs no QPrinter.
+    std::shared_ptr<QPrinter> m_pPrinter;
 };

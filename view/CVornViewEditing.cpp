@@ -83,6 +83,9 @@ void CVornView::OnFieldFocusIn(QWidget* pField) {
     auto* pCombo = qobject_cast<QComboBox*>(pField);
     if (!pCombo)
         return;
+    // Search criteria: a value the user did not type would narrow the search.
+    if (m_nEditMode == ModeSearchEntry)
+        return;
     ReadForm();
     // An empty field offers the last value given; taking it is not a change.
     bool bFilled = false;
@@ -109,6 +112,9 @@ void CVornView::OnFieldFocusIn(QWidget* pField) {
 void CVornView::OnFieldFocusOut(QWidget* pField) {
     auto* pCombo = qobject_cast<QComboBox*>(pField);
     if (!pCombo)
+        return;
+    // Search criteria are not values to remember or to learn.
+    if (m_nEditMode == ModeSearchEntry)
         return;
     ReadForm();
     if (pCombo == m_comboCity || pCombo == m_comboZip) {

@@ -11,12 +11,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 // A contact form on a document of given entries, shown and active, with a scripted prompt and an
@@ -115,6 +118,24 @@ public:
         pField->setFocus(Qt::TabFocusReason);
         QTest::keyClick(pField, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(pField, Qt::Key_Delete);
+    }
+
+    // Dialogs: runs `answer` on the next modal dialog as soon as it shows, since the command
+    // that opens it runs it modally. Gives up after about two seconds.
+    static void OnNextDialog(std::function<void(QDialog*)> answer) {
+        auto* pTimer = new QTimer;
+        pTimer->setInterval(5);
+        auto nTicks = std::make_shared<int>(0);
+        QObject::connect(pTimer, &QTimer::timeout, [pTimer, nTicks, answer] {
+            auto* pDialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if ((!pDialog || !pDialog->isVisible()) && ++*nTicks < 400)
+                return;
+            pTimer->stop();
+            pTimer->deleteLater();
+            if (pDialog && pDialog->isVisible())
+                answer(pDialog);
+        });
+        pTimer->start();
     }
 
     CMemoryProfile m_profile;
