@@ -14,7 +14,8 @@ public:
         MailSent = 0,      // the mail client took the message
         MailCancelled = 1, // the user abandoned it
         MailNoClient = 2,  // no mail client could be reached
-        MailFailed = 3     // the client reported a failure
+        MailFailed = 3,    // the client reported a failure
+        MailClientInvalid = 4 // a mail client is set up but cannot take a message
     };
     // Telephony results: 0 for a call handed over, or one of the failure codes below.
     static constexpr int kCallPlaced = 0;
