@@ -242,6 +242,10 @@ void CVornView::CreateControls() {
     m_editQuickFind->setAccessibleName(QStringLiteral("Quick find"));
     m_editQuickFind->setPlaceholderText(QStringLiteral("Quick find"));
     m_editQuickFind->setMaximumWidth(110);
+    // Room for a few letters even while "Cancel Search" takes its place in the row.
+    m_editQuickFind->setMinimumWidth(m_editQuickFind->fontMetrics().horizontalAdvance(
+                                         QStringLiteral("Quick find")) +
+                                     16);
     connect(m_editQuickFind, &QLineEdit::textChanged, this, [this] {
         if (!m_nSilent)
             OnQuickFind();
