@@ -208,6 +208,27 @@ private slots:
         QVERIFY(!QFile::exists(dir.filePath("over.vby")));
     }
 
+    void reopeningALargeFile() {
+        // Large contents are freed aside while the next file is read; every open must still
+        // give the file's records, and listeners hear before each deletion.
+        Fixture f;
+        for (int i = 0; i < 5000; ++i)
+            f.doc.m_personList.push_back(Person("P" + QByteArray::number(i), "e@x", {"g"}));
+        QTemporaryDir dir;
+        const QString path = dir.filePath("large.vby");
+        QVERIFY(f.doc.OnSaveDocument(path));
+        int warnings = 0;
+        connect(&f.doc, &CVornDoc::contentsAboutToBeDeleted, this, [&] { ++warnings; });
+        for (int round = 0; round < 3; ++round) {
+            QVERIFY(f.doc.OnOpenDocument(path));
+            QCOMPARE(f.doc.m_personList.size(), size_t(5000));
+            QCOMPARE(f.doc.m_personList[4999]->m_strName, QByteArray("P4999"));
+        }
+        QVERIFY(warnings >= 3);
+        QVERIFY(f.doc.OnNewDocument());
+        QVERIFY(f.doc.m_personList.empty());
+    }
+
     void openFailuresNameTheFile() {
         Fixture f;
         QTemporaryDir dir;
