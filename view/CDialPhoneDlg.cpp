@@ -35,7 +35,7 @@ CDialPhoneDlg::CDialPhoneDlg(QWidget* parent) : QDialog(parent) {
         m_strPrefix = pApp->m_strDialPrefix;
 
     m_checkUsePrefix =
-        new QCheckBox(QStringLiteral("Additional numbers to obtain &outside line"), this);
+        new QCheckBox(QStringLiteral("Additional numbers to obtain outside line"), this);
     m_checkUsePrefix->setObjectName(QStringLiteral("checkUsePrefix"));
     m_checkUsePrefix->setAccessibleName(
         QStringLiteral("Additional numbers to obtain outside line"));
@@ -69,7 +69,7 @@ CDialPhoneDlg::CDialPhoneDlg(QWidget* parent) : QDialog(parent) {
     // Three numbered steps, one under the other.
     auto* pLayout = new QGridLayout(this);
     pLayout->addWidget(MakeLabel(this, QStringLiteral("1."), "labelStep1", nullptr), 0, 0);
-    pLayout->addWidget(MakeLabel(this, QStringLiteral("Please select the &number to dial"),
+    pLayout->addWidget(MakeLabel(this, QStringLiteral("Please select the number to dial"),
                                  "labelSelect", m_listNumbers),
                        0, 1);
     auto* pPrefixRow = new QHBoxLayout;
@@ -78,7 +78,7 @@ CDialPhoneDlg::CDialPhoneDlg(QWidget* parent) : QDialog(parent) {
     pLayout->addLayout(pPrefixRow, 1, 1);
     pLayout->addWidget(m_listNumbers, 2, 1);
     pLayout->addWidget(MakeLabel(this, QStringLiteral("2."), "labelStep2", nullptr), 3, 0);
-    pLayout->addWidget(MakeLabel(this, QStringLiteral("Make any &adjustments to the phone number"),
+    pLayout->addWidget(MakeLabel(this, QStringLiteral("Make any adjustments to the phone number"),
                                  "labelAdjust", m_editNumber),
                        3, 1);
     pLayout->addWidget(m_editNumber, 4, 1);

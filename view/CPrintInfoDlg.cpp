@@ -31,10 +31,10 @@ CPrintInfoDlg::CPrintInfoDlg(QWidget* parent) : QDialog(parent) {
     pFormatBox->setObjectName(QStringLiteral("groupFormat"));
     pFormatBox->setAccessibleName(pFormatBox->title());
     m_radioLineBreaks = MakeButton<QRadioButton>(
-        pFormatBox, QStringLiteral("Print with &line breaks, suitable for a word processor"),
+        pFormatBox, QStringLiteral("Print with line breaks, suitable for a word processor"),
         "radioLineBreaks");
     m_radioTabStops = MakeButton<QRadioButton>(
-        pFormatBox, QStringLiteral("Print with &tab stops, suitable for a spreadsheet"),
+        pFormatBox, QStringLiteral("Print with tab stops, suitable for a spreadsheet"),
         "radioTabStops");
     auto* pFormatLayout = new QVBoxLayout(pFormatBox);
     pFormatLayout->addWidget(m_radioLineBreaks);
@@ -43,14 +43,14 @@ CPrintInfoDlg::CPrintInfoDlg(QWidget* parent) : QDialog(parent) {
     auto* pItemsBox = new QGroupBox(QStringLiteral("Items to include"), this);
     pItemsBox->setObjectName(QStringLiteral("groupItems"));
     pItemsBox->setAccessibleName(pItemsBox->title());
-    m_checkAddress = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("&Address"), "checkAddress");
-    m_checkCity = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("&City"), "checkCity");
-    m_checkState = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("&State"), "checkState");
-    m_checkZip = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("&ZIP"), "checkZip");
-    m_checkCountry = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("C&ountry"), "checkCountry");
-    m_checkPhone = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("&Phone"), "checkPhone");
-    m_checkEmail = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("&E-mail"), "checkEmail");
-    m_checkNotes = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("&Notes"), "checkNotes");
+    m_checkAddress = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("Address"), "checkAddress");
+    m_checkCity = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("City"), "checkCity");
+    m_checkState = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("State"), "checkState");
+    m_checkZip = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("ZIP"), "checkZip");
+    m_checkCountry = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("Country"), "checkCountry");
+    m_checkPhone = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("Phone"), "checkPhone");
+    m_checkEmail = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("E-mail"), "checkEmail");
+    m_checkNotes = MakeButton<QCheckBox>(pItemsBox, QStringLiteral("Notes"), "checkNotes");
     // Two columns, read down then across, in the order the report writes the fields.
     auto* pItemsLayout = new QGridLayout(pItemsBox);
     QCheckBox* const items[] = {m_checkAddress, m_checkCity,  m_checkState, m_checkZip,
@@ -59,7 +59,7 @@ CPrintInfoDlg::CPrintInfoDlg(QWidget* parent) : QDialog(parent) {
         pItemsLayout->addWidget(items[i], i % 4, i / 4);
 
     m_checkShowViewer =
-        MakeButton<QCheckBox>(this, QStringLiteral("Show in text &viewer"), "checkShowViewer");
+        MakeButton<QCheckBox>(this, QStringLiteral("Show in text viewer"), "checkShowViewer");
 
     auto* pButtons = new QDialogButtonBox(this);
     pButtons->setObjectName(QStringLiteral("buttons"));

@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTimer>
@@ -63,6 +64,8 @@ private slots:
     void importStarts_data();
     void importStarts();
     void menuCommands();
+    void dialogTexts_data();
+    void dialogTexts();
 };
 
 void TestDialMail::numbersFromPhone_data() {
@@ -367,6 +370,40 @@ void TestDialMail::menuCommands() {
     QCOMPARE(desktop.m_starts.size(), 1);
     actions[CommandId::FileSendMail]->trigger();
     QCOMPARE(desktop.m_mailRecipients, QStringList{"a@b"});
+}
+
+void TestDialMail::dialogTexts_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    // Only "&Dial" has a keyboard mnemonic.
+    const std::pair<const char*, const char*> rows[] = {
+        {"labelStep1", "1."},
+        {"labelSelect", "Please select the number to dial"},
+        {"checkUsePrefix", "Additional numbers to obtain outside line"},
+        {"labelStep2", "2."},
+        {"labelAdjust", "Make any adjustments to the phone number"},
+        {"labelStep3", "3."},
+        {"labelPlace", "Click here to place the call"},
+        {"btnDial", "&Dial"},
+        {"btnCancel", "Cancel"},
+    };
+    for (const auto& [name, text] : rows)
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text);
+}
+
+void TestDialMail::dialogTexts() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    CDialPhoneDlg dlg;
+    QWidget* pControl = dlg.findChild<QWidget*>(name);
+    QVERIFY(pControl);
+    if (auto* pLabel = qobject_cast<QLabel*>(pControl)) {
+        QCOMPARE(pLabel->text(), text);
+    } else {
+        auto* pButton = qobject_cast<QAbstractButton*>(pControl);
+        QVERIFY(pButton);
+        QCOMPARE(pButton->text(), text);
+    }
 }
 
 QTEST_MAIN(TestDialMail)

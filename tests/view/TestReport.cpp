@@ -114,6 +114,8 @@ private slots:
     void emptyListAndViewer();
     void fileErrors_data();
     void fileErrors();
+    void dialogTexts_data();
+    void dialogTexts();
 };
 
 void TestReport::layouts_data() {
@@ -425,6 +427,39 @@ void TestReport::fileErrors() {
     QVERIFY2(f.m_prompt.m_texts[0].startsWith(start), qPrintable(f.m_prompt.m_texts[0]));
     QVERIFY(f.m_prompt.m_texts[0].contains(QLatin1Char('"') + path + QLatin1Char('"')));
     QVERIFY(desktop.m_starts.isEmpty());
+}
+
+void TestReport::dialogTexts_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    // The options carry no keyboard mnemonics.
+    const std::pair<const char*, const char*> rows[] = {
+        {"radioLineBreaks", "Print with line breaks, suitable for a word processor"},
+        {"radioTabStops", "Print with tab stops, suitable for a spreadsheet"},
+        {"checkAddress", "Address"},
+        {"checkCity", "City"},
+        {"checkState", "State"},
+        {"checkZip", "ZIP"},
+        {"checkCountry", "Country"},
+        {"checkPhone", "Phone"},
+        {"checkEmail", "E-mail"},
+        {"checkNotes", "Notes"},
+        {"checkShowViewer", "Show in text viewer"},
+        {"btnOK", "OK"},
+        {"btnCancel", "Cancel"},
+    };
+    for (const auto& [name, text] : rows)
+        QTest::newRow(name) << QString::fromLatin1(name) << QString::fromLatin1(text);
+}
+
+void TestReport::dialogTexts() {
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    CPrintInfoDlg dlg;
+    auto* pButton = dlg.findChild<QAbstractButton*>(name);
+    QVERIFY(pButton);
+    QCOMPARE(pButton->text(), text);
+    QCOMPARE(pButton->accessibleName(), text);
 }
 
 QTEST_MAIN(TestReport)
