@@ -96,10 +96,17 @@ public:
             return;
         m_seenBytes.insert(stored);
         const QByteArray key = CPeopleListModel::SortKey(stored);
-        if (m_seenKeys.contains(key))
+        // Values are the same when only case tells them apart; accents do tell them apart
+        // (the sort key sets accents aside, so it cannot decide this for other texts).
+        QString text = CText::ToDisplay(stored);
+        const bool bAscii = std::all_of(stored.begin(), stored.end(), [](char c) {
+            return static_cast<unsigned char>(c) < 0x80;
+        });
+        const QByteArray same = bAscii ? key : text.toCaseFolded().toUtf8();
+        if (m_seenKeys.contains(same))
             return;
-        m_seenKeys.insert(key);
-        m_keyed.emplace_back(key, CText::ToDisplay(stored));
+        m_seenKeys.insert(same);
+        m_keyed.emplace_back(key, std::move(text));
     }
     // The values, sorted without regard to case.
     QStringList Sorted() {
@@ -278,6 +285,9 @@ void CVornView::CreateControls() {
     m_btnCancelSearch = new QPushButton(QStringLiteral("&Cancel Search"), this);
     m_btnCancelSearch->setObjectName(QStringLiteral("btnCancelSearch"));
     m_btnCancelSearch->setAccessibleName(QStringLiteral("Cancel Search"));
+    // Alt+C belongs to CLEAR: the underlined C of the caption must not claim the key too, or
+    // the key would be ambiguous and do nothing while the button shows.
+    m_btnCancelSearch->setShortcut(QKeySequence());
 
     m_btnNew = CreateButton(QStringLiteral("NEW"), QStringLiteral("btnNew"),
                             QStringLiteral("New record (ALT + N)"), Qt::ALT | Qt::Key_N);
@@ -458,30 +468,30 @@ void CVornView::CreateControls() {
                                QStringLiteral("labelAddress"), topRight),
                      1, 0);
     pGrid->addWidget(m_editAddress, 1, 1, 1, 3);
-    pGrid->addWidget(MakeLabel(QStringLiteral("Ci&ty"), m_comboCity, QStringLiteral("labelCity")),
+    pGrid->addWidget(MakeLabel(QStringLiteral("City"), m_comboCity, QStringLiteral("labelCity")),
                      2, 0);
     pGrid->addWidget(m_comboCity, 2, 1);
     pGrid->addWidget(
-        MakeLabel(QStringLiteral("&ZIP/ Postal"), m_comboZip, QStringLiteral("labelZip")), 2, 2);
+        MakeLabel(QStringLiteral("ZIP/ Postal"), m_comboZip, QStringLiteral("labelZip")), 2, 2);
     pGrid->addWidget(m_comboZip, 2, 3);
     pGrid->addWidget(
-        MakeLabel(QStringLiteral("State/ Pr&ovince"), m_comboState, QStringLiteral("labelState")),
+        MakeLabel(QStringLiteral("State/ Province"), m_comboState, QStringLiteral("labelState")),
         3, 0);
     pGrid->addWidget(m_comboState, 3, 1);
     pGrid->addWidget(
-        MakeLabel(QStringLiteral("Countr&y"), m_comboCountry, QStringLiteral("labelCountry")), 3,
+        MakeLabel(QStringLiteral("Country"), m_comboCountry, QStringLiteral("labelCountry")), 3,
         2);
     pGrid->addWidget(m_comboCountry, 3, 3);
     pGrid->addWidget(
-        MakeLabel(QStringLiteral("E-ma&il"), m_editEmail, QStringLiteral("labelEmail")), 4, 0);
+        MakeLabel(QStringLiteral("E-mail"), m_editEmail, QStringLiteral("labelEmail")), 4, 0);
     pGrid->addWidget(m_editEmail, 4, 1, 1, 3);
     pGrid->addWidget(m_labelNotes, 5, 0);
     pGrid->addWidget(m_editNotes, 5, 1, 1, 3);
-    pGrid->addWidget(MakeLabel(QStringLiteral("   Groups &belonged to"), m_listMemberOf,
+    pGrid->addWidget(MakeLabel(QStringLiteral("   Groups belonged to"), m_listMemberOf,
                                QStringLiteral("labelMemberOf"), Qt::AlignLeft | Qt::AlignBottom),
                      0, 4);
     pGrid->addWidget(m_listMemberOf, 1, 4, 3, 1);
-    pGrid->addWidget(MakeLabel(QStringLiteral("&Phone"), m_editPhone, QStringLiteral("labelPhone"),
+    pGrid->addWidget(MakeLabel(QStringLiteral("Phone"), m_editPhone, QStringLiteral("labelPhone"),
                                Qt::AlignLeft | Qt::AlignBottom),
                      4, 4);
     pGrid->addWidget(m_editPhone, 5, 4);
@@ -948,8 +958,7 @@ void CVornView::AddComboItem(QComboBox* pCombo, const QString& text) {
 
 void CVornView::OnQuickFind() {
     ReadForm();
-    if (m_strQuickFind.isEmpty())
-        return;
+    // Every line begins with an empty text: emptying the box goes back to the first line.
     const int row = m_pPeopleModel->FindPrefix(m_strQuickFind);
     if (row < 0)
         return;

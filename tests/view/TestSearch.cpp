@@ -134,6 +134,14 @@ void TestSearch::prepareSearch() {
     QCOMPARE(f.Child<QComboBox>("comboCity")->findText("Nowhere"), -1);
     QVERIFY(!f.Button("btnUpdate")->isEnabled());
     QVERIFY(!f.Button("btnNew")->isEnabled());
+    // Alt+C clears the form again while "Cancel Search" shows: the button's underlined C does
+    // not compete with it (two owners of one key would make it do nothing).
+    QCOMPARE(f.Child<QPushButton>("btnCancelSearch")->text(), QStringLiteral("&Cancel Search"));
+    QTest::keyClick(f.Name(), Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(f.Text("editName"), QString());
+    QCOMPARE(f.m_pView->GetEditMode(), int(CVornView::ModeSearchEntry));
+    QVERIFY(f.Child<QWidget>("btnCancelSearch")->isVisible());
+    QCOMPARE(f.m_pView->focusWidget(), f.Name());
 }
 
 void TestSearch::searchModes_data() {

@@ -25,6 +25,8 @@ private slots:
     void columns();
     void spinStopsAtLimits();
     void everyControlNamed();
+    void labelTexts_data();
+    void labelTexts();
     void toolTips();
     void notesLabelFromFile();
     void emailAndDialFollowFields();
@@ -106,9 +108,13 @@ void TestVornView::peopleListSorted() {
 
 void TestVornView::cityAndZipFromData() {
     CFormFixture f;
-    QList<CPerson> people = {CFormFixture::Person("A", "Springfield"),
-                             CFormFixture::Person("B", "springfield"),
-                             CFormFixture::Person("C", "Boston"), CFormFixture::Person("D", "")};
+    QList<CPerson> people = {
+        CFormFixture::Person("A", "Springfield"), CFormFixture::Person("B", "springfield"),
+        CFormFixture::Person("C", "Boston"), CFormFixture::Person("D", ""),
+        // Case ignored, accents not: Zurich with and without its umlaut
+        // are two places.
+        CFormFixture::Person("E", "Z\xc3\xbcrich"), CFormFixture::Person("F", "Z\xc3\x9cRICH"),
+        CFormFixture::Person("G", "Zurich")};
     people[0].m_strZip = "ab1";
     people[1].m_strZip = "AB1";
     people[2].m_strZip = "02134";
@@ -122,7 +128,7 @@ void TestVornView::cityAndZipFromData() {
             list.append(pCombo->itemText(i));
         return list;
     };
-    QCOMPARE(items("comboCity"), QStringList({"Boston", "Springfield"}));
+    QCOMPARE(items("comboCity"), QStringList({"Boston", "Springfield", "Z\u00fcrich", "Zurich"}));
     QCOMPARE(items("comboZip"), QStringList({"02134", "ab1"}));
     // A second file replaces the lists.
     f.m_doc.DeleteContents();
@@ -223,6 +229,9 @@ void TestVornView::quickFind_data() {
                                               << "Adam";
     QTest::newRow("later letters") << "ze"
                                    << "Zed";
+    // Every line begins with the empty text.
+    QTest::newRow("emptied goes to the first line") << "sm\b\b"
+                                                    << "Adam";
 }
 
 void TestVornView::quickFind() {
@@ -315,7 +324,41 @@ void TestVornView::everyControlNamed() {
     }
     QVERIFY(checked >= 40);
     QCOMPARE(f.Child<QWidget>("comboState")->accessibleName(), QStringLiteral("State/ Province"));
-    QCOMPARE(f.Child<QLabel>("labelMemberOf")->text(), QStringLiteral("   Groups &belonged to"));
+}
+
+void TestVornView::labelTexts_data() {
+    QTest::addColumn<QString>("label");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("name") << "labelName"
+                          << "Name";
+    QTest::newRow("address") << "labelAddress"
+                             << "Address";
+    QTest::newRow("city") << "labelCity"
+                          << "City";
+    QTest::newRow("state") << "labelState"
+                           << "State/ Province";
+    QTest::newRow("zip") << "labelZip"
+                         << "ZIP/ Postal";
+    QTest::newRow("country") << "labelCountry"
+                             << "Country";
+    QTest::newRow("e-mail") << "labelEmail"
+                            << "E-mail";
+    QTest::newRow("phone") << "labelPhone"
+                           << "Phone";
+    QTest::newRow("groups belonged to") << "labelMemberOf"
+                                        << "   Groups belonged to";
+}
+
+// The labels read exactly so, without mnemonics: Alt with a letter belongs to the main window's
+// commands.
+void TestVornView::labelTexts() {
+    QFETCH(QString, label);
+    QFETCH(QString, text);
+    CFormFixture f;
+    f.Open({});
+    auto* pLabel = f.m_pView->findChild<QLabel*>(label);
+    QVERIFY(pLabel);
+    QCOMPARE(pLabel->text(), text);
 }
 
 void TestVornView::toolTips() {
