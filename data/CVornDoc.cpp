@@ -131,11 +131,15 @@ bool CVornDoc::LoadFromBytes(const QByteArray& bytes, QString* pError) {
     m_nVersion = kVersion;
     m_timeCreated = 0;
     DeleteContents();
+    // A failed read abandons the whole open, so the flag read from a damaged file (it comes
+    // just before the label text) must not outlive it.
+    const quint32 bUseCustomLabel = m_label.m_bUseCustomLabel;
     try {
         CArchive ar(bytes);
         Serialize(ar);
     } catch (const CArchiveException&) {
         DeleteContents();
+        m_label.m_bUseCustomLabel = bUseCustomLabel;
         m_nVersion = kVersion;
         if (pError)
             *pError = QStringLiteral("it is damaged or is not a contact file (its data ends early "
@@ -143,6 +147,7 @@ bool CVornDoc::LoadFromBytes(const QByteArray& bytes, QString* pError) {
         return false;
     } catch (const std::bad_alloc&) {
         DeleteContents();
+        m_label.m_bUseCustomLabel = bUseCustomLabel;
         m_nVersion = kVersion;
         if (pError)
             *pError = QStringLiteral("there is not enough memory to read it");

@@ -1,16 +1,20 @@
 #include "CMainFrame.h"
 #include "CMemoryProfile.h"
+#include "CPasswordDlg.h"
+#include "CScriptedPrompt.h"
 #include "CVornApp.h"
 #include "CVornDoc.h"
 #include "CommandIds.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <functional>
 
 // Start-up settings, the command line and the remembered window placement.
 class TestSettings : public QObject {
@@ -23,6 +27,8 @@ private slots:
     void dialPrefixWrittenAtEveryExit();
     void refusedPasswordEndsWithoutWindow();
     void cancelledPasswordDialogEndsStartUp();
+    void firstProtectedStartCreatesThePassword();
+    void emptyCommandLineStartsUntitled();
     void commandLine_data();
     void commandLine();
     void parseRect_data();
@@ -161,6 +167,86 @@ void TestSettings::cancelledPasswordDialogEndsStartUp() {
     QCOMPARE(shown, QString("CPasswordDlg"));
     QVERIFY(!app.MainFrame());
     QVERIFY(!profile.HasKey("init", "data1"));
+}
+
+// Runs `step` once the main window exists (each start-up has its own modal steps first).
+static void WhenMainWindowShows(CVornApp& app, QObject* context, std::function<void()> step) {
+    QTimer::singleShot(10, context, [&app, context, step] {
+        if (app.MainFrame() && app.MainFrame()->isVisible())
+            step();
+        else
+            WhenMainWindowShows(app, context, step);
+    });
+}
+
+void TestSettings::firstProtectedStartCreatesThePassword() {
+    CMemoryProfile profile;
+    profile.WriteProfileInt("options", "password", 1);
+    CScriptedPrompt prompt;
+    prompt.QueueAnswer(IPrompt::AnswerYes); // create a new password
+    CVornApp app;
+    QStringList windowsDuring;
+    QTimer::singleShot(0, this, [&] {
+        auto* dialog = qobject_cast<CPasswordDlg*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        for (QWidget* window : QApplication::topLevelWidgets())
+            windowsDuring.append(window->metaObject()->className());
+        auto* edit = dialog->findChild<QLineEdit*>("editPassword");
+        auto* ok = dialog->findChild<QPushButton*>("btnOk");
+        QTest::keyClicks(edit, "secret");
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QTest::keyClicks(edit, "secret");
+        QTest::mouseClick(ok, Qt::LeftButton);
+    });
+    bool bSawWindow = false;
+    WhenMainWindowShows(app, this, [&] {
+        bSawWindow = true;
+        app.MainFrame()->close();
+    });
+    QCOMPARE(app.Run(*qApp, {"velloby"}, nullptr), 0);
+    QCOMPARE(windowsDuring, QStringList{"CPasswordDlg"});
+    QCOMPARE(prompt.m_texts, QStringList{"There was no password database. Create a new password?"});
+    QVERIFY(bSawWindow);
+    QCOMPARE(profile.GetProfileString("init", "data1", QString()),
+             CPasswordDlg::ToProfileText(CPasswordDlg::ScramblePassword("secret")));
+
+    // The next start takes the same password and asks no question.
+    prompt.m_texts.clear();
+    QTimer::singleShot(0, this, [&] {
+        QWidget* dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        QTest::keyClicks(dialog->findChild<QLineEdit*>("editPassword"), "secret");
+        QTest::mouseClick(dialog->findChild<QPushButton*>("btnOk"), Qt::LeftButton);
+    });
+    bSawWindow = false;
+    WhenMainWindowShows(app, this, [&] {
+        bSawWindow = true;
+        app.MainFrame()->close();
+    });
+    QCOMPARE(app.Run(*qApp, {"velloby"}, nullptr), 0);
+    QVERIFY(bSawWindow);
+    QVERIFY(prompt.m_texts.isEmpty());
+}
+
+void TestSettings::emptyCommandLineStartsUntitled() {
+    CMemoryProfile profile;
+    CVornApp app;
+    QString strPath = QStringLiteral("<not run>");
+    bool bModified = true;
+    QString strTitle;
+    QTimer::singleShot(0, this, [&] {
+        CMainFrame* frame = app.MainFrame();
+        strPath = frame->Doc().GetPathName();
+        bModified = frame->Doc().IsModified();
+        strTitle = frame->windowTitle();
+        frame->close();
+    });
+    QCOMPARE(app.Run(*qApp, {"velloby", "--nosplash"}, nullptr), 0);
+    QCOMPARE(strPath, QString());
+    QVERIFY(!bModified);
+    QCOMPARE(strTitle, QStringLiteral("Untitled[*] - Velloby"));
 }
 
 void TestSettings::commandLine_data() {

@@ -229,6 +229,30 @@ private slots:
         QVERIFY(f.doc.m_personList.empty());
     }
 
+    void failedOpenKeepsTheLabelFlag() {
+        // The flag is read, then the file ends inside the label text: the open is abandoned
+        // whole, and the flag stays what it was before (only the text returns to "Notes").
+        const QByteArray cut = Hex("0f000000 0000 0000 01000000 0a4269727468");
+        for (const quint32 before : {0u, 1u}) {
+            Fixture f;
+            f.label.m_bUseCustomLabel = before;
+            f.label.m_strCustomLabel = "Birthday";
+            QString error;
+            QVERIFY(!f.doc.LoadFromBytes(cut, &error));
+            QVERIFY(!error.isEmpty());
+            QCOMPARE(f.label.m_bUseCustomLabel, before);
+            QCOMPARE(f.label.m_strCustomLabel, QByteArray("Notes"));
+            QVERIFY(f.doc.m_personList.empty());
+            QCOMPARE(f.doc.m_nVersion, 15);
+        }
+        // A file that opens sets it, on or off.
+        Fixture g;
+        QVERIFY(g.doc.LoadFromBytes(Hex("0f000000 0000 0000 01000000 00 00000000")));
+        QCOMPARE(g.label.m_bUseCustomLabel, 1u);
+        QVERIFY(g.doc.LoadFromBytes(Hex("0f000000 0000 0000 00000000 00 00000000")));
+        QCOMPARE(g.label.m_bUseCustomLabel, 0u);
+    }
+
     void openFailuresNameTheFile() {
         Fixture f;
         QTemporaryDir dir;
