@@ -35,7 +35,9 @@ bool CBatchImport::IsBatchCommandLine(const QStringList& arguments) {
 QString CBatchImport::HelpText() {
     return QStringLiteral(
         "Usage: import                  start the import wizard\n"
-        "       import FILE             start the wizard with FILE chosen\n"
+        "       import FILE             start the wizard with FILE as its open document\n"
+        "                               (named in the title; the file to import is still\n"
+        "                               chosen on the first page)\n"
         "       import --batch INPUT --output OUT.vby [options]\n"
         "\n"
         "Turns a delimited text file into a Velloby contact file. With --batch no window is\n"

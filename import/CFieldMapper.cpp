@@ -23,6 +23,21 @@ qsizetype CharPos(const QByteArray& text, qsizetype index) {
     return index < 0 ? -1 : CharCount(text, 0, index);
 }
 
+// The start of the character that byte `index` belongs to.
+qsizetype CharStart(const QByteArray& text, qsizetype index) {
+    while (index > 0 && (static_cast<unsigned char>(text[index]) & 0xC0) == 0x80)
+        --index;
+    return index;
+}
+
+// The end of the character that starts at byte `index`.
+qsizetype CharEnd(const QByteArray& text, qsizetype index) {
+    ++index;
+    while (index < text.size() && (static_cast<unsigned char>(text[index]) & 0xC0) == 0x80)
+        ++index;
+    return index;
+}
+
 // A field with two or more blanks after its first comma holds city, state and ZIP.
 struct CommaTail {
     qsizetype nComma = -1;
@@ -384,12 +399,14 @@ QByteArray CFieldMapper::RemovePart(const QByteArray& value, const QByteArray& p
         return value;
     if (value.size() == part.size())
         return QByteArray();
+    // With the part goes one character beside it, normally the line feed; when the part stands
+    // inside a longer text that character is taken whole, so no UTF-8 sequence is cut.
     if (p == 0)
-        return value.mid(part.size() + 1);
+        return value.mid(CharEnd(value, part.size()));
     if (p + part.size() == value.size())
-        return value.left(p - 1);
+        return value.left(CharStart(value, p - 1));
     QByteArray result = value;
-    result.remove(p, part.size() + 1);
+    result.remove(p, CharEnd(value, p + part.size()) - p);
     return result;
 }
 

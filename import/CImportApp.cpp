@@ -1,11 +1,9 @@
 #include "CImportApp.h"
 
 #include "CBatchImport.h"
-#include "CImportView.h"
 #include "CMainFrame.h"
 
 #include <QApplication>
-#include <QLineEdit>
 
 namespace {
 
@@ -34,10 +32,10 @@ int CImportApp::Run(int argc, char** argv) {
     // Message boxes carry the program's title.
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Import"));
     CMainFrame frame;
-    // A file named on the command line is the one chosen on the first page.
+    // A file named on the command line is opened as a document, which has nothing to load.
     const QStringList rest = QCoreApplication::arguments().mid(1);
     if (!rest.isEmpty())
-        frame.View()->m_editFileName->setText(rest.constFirst());
+        frame.OnOpenDocument(rest.constFirst());
     frame.show();
     return app.exec();
 }

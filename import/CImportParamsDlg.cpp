@@ -144,6 +144,8 @@ void CImportParamsDlg::OnInitDialog() {
     m_preview->SetLines(&m_lines);
     m_strStartRow = QStringLiteral("1");
     UpdateData(false);
+    // The character box opens disabled, even with "Other" ticked; clicking "Other" enables it.
+    m_editOther->setEnabled(false);
     m_checkTab->setFocus();
 }
 
@@ -167,8 +169,6 @@ void CImportParamsDlg::UpdateData(bool bSaveAndValidate) {
     m_checkSpace->setChecked(m_bSpace);
     m_checkOther->setChecked(m_bOther);
     m_editOther->setText(m_strOtherChar);
-    // The character box can be typed into exactly when "Other" is ticked.
-    m_editOther->setEnabled(m_bOther);
     m_checkOneLine->setChecked(m_bOneLine);
 }
 

@@ -87,7 +87,6 @@ CImportView::~CImportView() = default;
 void CImportView::OnInitialUpdate() {
     m_bLinesRead = false;
     m_btnNext->setEnabled(false);
-    OnChangeFileName();
 }
 
 void CImportView::OnChangeFileName() {

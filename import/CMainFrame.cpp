@@ -1,8 +1,12 @@
 #include "CMainFrame.h"
 
+#include "CImportDoc.h"
 #include "CImportView.h"
+#include "IFileDialogs.h"
+#include "IPrompt.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>
@@ -28,6 +32,18 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     exit->setToolTip(QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
+    auto addCommand = [this](const char* name, QKeySequence::StandardKey key,
+                             void (CMainFrame::*handler)()) {
+        auto* action = new QAction(this);
+        action->setObjectName(QLatin1String(name));
+        action->setShortcut(key);
+        connect(action, &QAction::triggered, this, handler);
+        addAction(action);
+    };
+    addCommand("newAction", QKeySequence::New, &CMainFrame::OnFileNew);
+    addCommand("openAction", QKeySequence::Open, &CMainFrame::OnFileOpen);
+    addCommand("saveAction", QKeySequence::Save, &CMainFrame::OnFileSave);
+
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->setAccessibleName(QStringLiteral("Status bar"));
     statusBar()->showMessage(QStringLiteral("Ready"));
@@ -45,4 +61,33 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(),
                                         screen->availableGeometry()));
+}
+
+void CMainFrame::OnFileNew() {
+    setWindowTitle(QStringLiteral("Import"));
+    m_pView->OnInitialUpdate();
+}
+
+void CMainFrame::OnFileOpen() {
+    const QString path = IFileDialogs::Instance().GetOpenFileName(this, QStringLiteral("Open"),
+                                                                  QString(), QString());
+    if (!path.isEmpty())
+        OnOpenDocument(path);
+}
+
+void CMainFrame::OnOpenDocument(const QString& path) {
+    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - Import"));
+    m_pView->OnInitialUpdate();
+}
+
+void CMainFrame::OnFileSave() {
+    const QString path = IFileDialogs::Instance().GetSaveFileName(
+        this, QStringLiteral("Save As"), QStringLiteral("import.vby"),
+        QStringLiteral("Velloby Files (*.vby)"), QStringLiteral("vby"));
+    if (path.isEmpty())
+        return;
+    const CImportDoc doc;
+    QString error;
+    if (!doc.OnSaveDocument(path, &error))
+        IPrompt::Message(this, error);
 }

@@ -186,6 +186,13 @@ private slots:
             << QByteArray("ab\nab") << QByteArray("ab") << QByteArray("ab");
         QTest::newRow("inside another part")
             << QByteArray("Elm St 12\nElm St") << QByteArray("Elm St") << QByteArray("12\nElm St");
+        // The character taken with a part found inside a longer text is a whole character.
+        QTest::newRow("prefix of a part ending in a multi-byte character")
+            << QByteArray("Café\nCaf") << QByteArray("Caf") << QByteArray("\nCaf");
+        QTest::newRow("suffix of a part starting with a multi-byte character")
+            << QByteArray("x\néab") << QByteArray("ab") << QByteArray("x\n");
+        QTest::newRow("inside a part before a multi-byte character")
+            << QByteArray("x\nRuß\ny") << QByteArray("Ru") << QByteArray("x\n\ny");
         QTest::newRow("empty part takes nothing")
             << QByteArray("a\nb") << QByteArray() << QByteArray("a\nb");
     }

@@ -212,8 +212,16 @@ private slots:
         driver.Queue([&](QDialog* page) {
             QCOMPARE(Child<QTreeView>(page, "previewList")->model()->rowCount(), 4);
             QCOMPARE(Child<CStartRowSpin>(page, "startRowSpin")->Text(), QString("1"));
-            QVERIFY(Child<QCheckBox>(page, "otherCheck")->isChecked());
-            QCOMPARE(Child<QLineEdit>(page, "otherCharEdit")->text(), QString("|"));
+            auto* other = Child<QCheckBox>(page, "otherCheck");
+            auto* otherChar = Child<QLineEdit>(page, "otherCharEdit");
+            QVERIFY(other->isChecked());
+            QCOMPARE(otherChar->text(), QString("|"));
+            // The character box opens disabled all the same; each click on "Other:" sets it.
+            QVERIFY(!otherChar->isEnabled());
+            QTest::mouseClick(other, Qt::LeftButton);
+            QVERIFY(!otherChar->isEnabled());
+            QTest::mouseClick(other, Qt::LeftButton);
+            QVERIFY(otherChar->isEnabled());
             page->reject();
         });
         QVERIFY(!view->OnNext());
@@ -521,6 +529,45 @@ private slots:
         progress.Destroy();
         QVERIFY(!progress.isVisible());
         QVERIFY(owner.isEnabled());
+    }
+
+    // Ctrl+O opens a file as a document, which names it in the title and loads nothing; Ctrl+N
+    // starts over; both leave "&Next  >>" disabled. Ctrl+S writes the records the document
+    // holds: none on the first page.
+    void documentCommands() {
+        const QString input = WriteText(m_dir.filePath("commands.txt"), kSample);
+        const QString output = m_dir.filePath("commands.vby");
+        CScriptedFileDialogs files;
+        CMainFrame frame;
+        CImportView* view = frame.View();
+        auto command = [&](const char* name) {
+            QAction* action = frame.findChild<QAction*>(name);
+            QVERIFY2(action, name);
+            action->trigger();
+        };
+        view->m_editFileName->setText(input);
+        QVERIFY(view->m_btnNext->isEnabled());
+        files.QueueAnswer(input);
+        command("openAction");
+        QCOMPARE(frame.windowTitle(), QString("commands.txt - Import"));
+        QCOMPARE(view->m_editFileName->text(), input);
+        QVERIFY(!view->m_btnNext->isEnabled());
+        view->m_editFileName->setText(input + "x");
+        view->m_editFileName->setText(input);
+        QVERIFY(view->m_btnNext->isEnabled());
+        command("newAction");
+        QCOMPARE(frame.windowTitle(), QString("Import"));
+        QVERIFY(!view->m_btnNext->isEnabled());
+
+        files.QueueAnswer(output);
+        command("saveAction");
+        QCOMPARE(files.m_requests.size(), 2);
+        QVERIFY(files.m_requests[1].bSave);
+        QFile file(output);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().startsWith(QByteArray::fromHex("0f000000"
+                                                              "0000"
+                                                              "0000")));
     }
 
     void exitCommandAndNames() {
