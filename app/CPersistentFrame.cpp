@@ -4,6 +4,9 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QLayout>
+#include <QMoveEvent>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
@@ -97,6 +100,8 @@ QStatusBar* CPersistentFrame::PersistentStatusBar() const {
 
 void CPersistentFrame::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowStateChange) {
+        // Leaving the normal state, the window still has its normal rectangle.
+        NoteNormalRect(static_cast<QWindowStateChangeEvent*>(event)->oldState());
         // Remember whether the window was maximised at the moment it was minimised.
         const Qt::WindowStates state = windowState();
         if (!(state & Qt::WindowMinimized))
@@ -105,6 +110,37 @@ void CPersistentFrame::changeEvent(QEvent* event) {
             m_bMaximizedBeforeMinimize = true;
     }
     QMainWindow::changeEvent(event);
+}
+
+namespace {
+bool IsNormal(Qt::WindowStates state) {
+    return !(state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+} // namespace
+
+// The position is the frame's, so a stored rectangle puts the title bar where it says (a first
+// run at (1, 1) shows the whole window); the size is the contents', which resize() restores
+// whatever frame the desktop draws.
+void CPersistentFrame::NoteNormalRect(Qt::WindowStates state) {
+    if (isVisible() && IsNormal(state))
+        m_rectNormal = QRect(pos(), size());
+}
+
+void CPersistentFrame::moveEvent(QMoveEvent* event) {
+    NoteNormalRect(windowState());
+    QMainWindow::moveEvent(event);
+}
+
+void CPersistentFrame::resizeEvent(QResizeEvent* event) {
+    NoteNormalRect(windowState());
+    QMainWindow::resizeEvent(event);
+}
+
+QRect CPersistentFrame::NormalRect() const {
+    if (isVisible() && IsNormal(windowState()))
+        return QRect(pos(), size());
+    // Minimised or maximised: the rectangle it had when last normal.
+    return m_rectNormal.isValid() ? m_rectNormal : QRect(pos(), size());
 }
 
 void CPersistentFrame::SavePlacement() {
@@ -119,8 +155,7 @@ void CPersistentFrame::SavePlacement() {
         // A full-screen window is remembered as maximised, the nearest state that is stored.
         nMax = 1;
     }
-    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    profile.WriteProfileString(kSection, kKeyRect, FormatRect(normal));
+    profile.WriteProfileString(kSection, kKeyRect, FormatRect(NormalRect()));
     profile.WriteProfileInt(kSection, kKeyIcon, nIcon);
     profile.WriteProfileInt(kSection, kKeyMax, nMax);
     if (const QToolBar* bar = PersistentToolBar())
@@ -149,7 +184,14 @@ void CPersistentFrame::ActivateFrame() {
         bar->setVisible(profile.GetProfileInt(kSection, kKeyStatus, 1) != 0);
     OnBarsRestored();
 
-    setGeometry(rect);
+    // Placed by its frame, so the title bar lies where the rectangle starts. The layout sets its
+    // minimum size first: growing the window to it later would place the contents there instead.
+    ensurePolished();
+    if (layout())
+        layout()->activate();
+    move(rect.topLeft());
+    resize(rect.size());
+    m_rectNormal = rect;
     if (bIcon) {
         // Minimised and not activated; restoring it maximises it when it was maximised.
         m_bMaximizedBeforeMinimize = bMax;

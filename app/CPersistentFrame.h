@@ -42,6 +42,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     // The bars whose visibility is remembered (null when the window has none).
     virtual QToolBar* PersistentToolBar() const;
     virtual QStatusBar* PersistentStatusBar() const;
@@ -49,8 +51,15 @@ protected:
 private:
     // Called after the bars were shown or hidden from the profile.
     virtual void OnBarsRestored() {}
+    // Notes the window's rectangle while it is in the normal `state`.
+    void NoteNormalRect(Qt::WindowStates state);
+    // The normal window's rectangle as "Rect" keeps it: the frame's top-left corner (where the
+    // title bar starts) and the size of the contents.
+    QRect NormalRect() const;
 
     bool m_bFirstActivation = true;
     // The window was maximised when it was last minimised, so restoring it maximises it again.
     bool m_bMaximizedBeforeMinimize = false;
+    // The rectangle of NormalRect() last seen while the window was normal (or restored).
+    QRect m_rectNormal;
 };

@@ -334,7 +334,9 @@ void TestSettings::firstRunUsesDefaultPlacement() {
     CMemoryProfile profile;
     Frame f;
     f.frame.ActivateFrame();
-    QCOMPARE(f.frame.normalGeometry(), QRect(QPoint(1, 1), QPoint(659, 574)));
+    // The rectangle is the window's: its frame (title bar) starts at (1, 1), inside the screen.
+    QCOMPARE(f.frame.frameGeometry().topLeft(), QPoint(1, 1));
+    QCOMPARE(f.frame.size(), QSize(659, 574));
     QCOMPARE(f.frame.windowState() & (Qt::WindowMinimized | Qt::WindowMaximized),
              Qt::WindowNoState);
     QVERIFY(!f.frame.ToolBar()->isHidden());
@@ -348,7 +350,8 @@ void TestSettings::storedRectIsRestored() {
     profile.WriteProfileString("Window size", "Rect", "0010 0020 0600 0500");
     Frame f;
     f.frame.ActivateFrame();
-    QCOMPARE(f.frame.normalGeometry(), QRect(QPoint(10, 20), QPoint(599, 499)));
+    QCOMPARE(f.frame.frameGeometry().topLeft(), QPoint(10, 20));
+    QCOMPARE(f.frame.size(), QSize(590, 480));
     QVERIFY(f.frame.isVisible());
 }
 
@@ -356,7 +359,8 @@ void TestSettings::placementIsSavedOnClose() {
     CMemoryProfile profile;
     Frame f;
     f.frame.ActivateFrame();
-    f.frame.setGeometry(30, 40, 500, 400);
+    f.frame.move(30, 40); // where the frame goes
+    f.frame.resize(500, 400);
     QVERIFY(f.frame.close());
     QCOMPARE(profile.GetProfileString("Window size", "Rect", QString()),
              QStringLiteral("0030 0040 0530 0440"));
@@ -417,11 +421,12 @@ void TestSettings::storedStateIsRestored() {
     f.frame.ActivateFrame();
     QCOMPARE(f.frame.isMinimized(), icon != 0);
     QCOMPARE(bool(f.frame.windowState() & Qt::WindowMaximized), max != 0);
-    QCOMPARE(f.frame.normalGeometry(), QRect(QPoint(10, 20), QPoint(599, 499)));
-    // Closed again at once, it writes back what it read.
+    // Closed again at once, it writes back what it read, the normal rectangle included.
     QVERIFY(f.frame.close());
     QCOMPARE(profile.GetProfileInt("Window size", "icon", -1), icon);
     QCOMPARE(profile.GetProfileInt("Window size", "max", -1), max);
+    QCOMPARE(profile.GetProfileString("Window size", "Rect", QString()),
+             QStringLiteral("0010 0020 0600 0500"));
 }
 
 void TestSettings::hiddenStatusBarStaysHidden() {
