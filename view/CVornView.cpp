@@ -537,6 +537,17 @@ void CVornView::ConnectCommands(const QHash<int, QAction*>& actions) {
         {CommandId::ActionDeleteGroup, m_btnDeleteGroup},
         {CommandId::FileSendMail, m_btnEmail},
         {CommandId::ActionPlaceCall, m_btnDial},
+        // The main window's accelerators for the buttons: with these connected each Alt key
+        // has one owner, the action, which clicks the button.
+        {CommandId::ButtonNewRecord, m_btnNew},
+        {CommandId::ButtonCommit, m_btnUpdate},
+        {CommandId::ButtonDelete, m_btnDelete},
+        {CommandId::ButtonPrepareSearch, m_btnClear},
+        {CommandId::ButtonSearch, m_btnFind},
+        {CommandId::ButtonSendMail, m_btnEmail},
+        {CommandId::ButtonNewGroup, m_btnNewGroup},
+        {CommandId::ButtonRenameGroup, m_btnRenameGroup},
+        {CommandId::ButtonDeleteGroup, m_btnDeleteGroup},
     };
     for (const auto& [id, pButton] : pairs) {
         QAction* pAction = actions.value(id);

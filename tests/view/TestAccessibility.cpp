@@ -2,6 +2,7 @@
 // it can reach has an object name and an accessible name.
 #include "CMainFrame.h"
 #include "CMemoryProfile.h"
+#include "CPerson.h"
 #include "CVornApp.h"
 #include "CVornDoc.h"
 #include "CVornView.h"
@@ -12,6 +13,8 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QToolBar>
 
@@ -65,6 +68,45 @@ private slots:
                                     widget->accessibleName());
         }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join('\n')));
+    }
+
+    void buttonKeysWorkInTheMainWindow() {
+        CMemoryProfile profile;
+        CVornApp app;
+        app.ReadSettings();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("two.vby");
+        {
+            CNotesLabel label;
+            CVornDoc file(label);
+            file.OnNewDocument();
+            for (const char* name : {"Adam", "Zed"}) {
+                auto person = std::make_unique<CPerson>();
+                person->m_strName = name;
+                file.m_personList.push_back(std::move(person));
+            }
+            QVERIFY(file.OnSaveDocument(path));
+        }
+        CVornDoc doc(app);
+        CMainFrame frame(doc);
+        auto* view = new CVornView(doc, &frame);
+        frame.SetFormView(view);
+        frame.OpenDocumentFile(path);
+        frame.show();
+        QApplication::setActiveWindow(&frame);
+        QVERIFY(QTest::qWaitForWindowActive(&frame));
+        auto* name = frame.findChild<QLineEdit*>("editName");
+        QVERIFY(name);
+        QCOMPARE(name->text(), QString("Adam"));
+
+        // Alt+N: a blank form for a new record.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_N, Qt::AltModifier);
+        QCOMPARE(name->text(), QString());
+        // Alt+C: the form takes search criteria and offers to cancel the search.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_C, Qt::AltModifier);
+        auto* cancel = frame.findChild<QPushButton*>("btnCancelSearch");
+        QVERIFY(cancel && cancel->isVisible());
+        QCOMPARE(view->GetEditMode(), int(CVornView::ModeSearchEntry));
     }
 };
 
