@@ -1,5 +1,7 @@
 #include "CMainFrame.h"
 
+#include "CKeyStateIndicators.h"
+
 #include "CAboutDlg.h"
 #include "CSplashWnd.h"
 #include "CVornApp.h"
@@ -90,8 +92,6 @@ const ToolInfo kTools[] = {
 };
 
 // X11 modifier bits carried by key events on the xcb platform.
-constexpr quint32 kX11LockMask = 1u << 1;
-constexpr quint32 kX11Mod2Mask = 1u << 4; // Num Lock on common keyboard layouts
 
 } // namespace
 
@@ -187,11 +187,9 @@ CMainFrame::CMainFrame(CVornDoc& doc, QWidget* parent) : CPersistentFrame(parent
     UpdateRecentFileMenu();
     connect(&m_doc, &CVornDoc::modifiedChanged, this, [this] { UpdateTitle(); });
     UpdateTitle();
-    qApp->installEventFilter(this);
 }
 
 CMainFrame::~CMainFrame() {
-    qApp->removeEventFilter(this);
     // A form that is a QObject goes with its widget, a child of this window.
     if (m_pFormView && !dynamic_cast<QObject*>(m_pFormView))
         delete m_pFormView;
@@ -273,22 +271,7 @@ void CMainFrame::CreateStatusBar() {
     m_messagePane->setAccessibleName(QStringLiteral("Message"));
     m_statusBar->addWidget(m_messagePane, 1);
 
-    const auto indicator = [this](const QString& text, int nId, const QString& name) {
-        auto* pane = new QLabel(text, m_statusBar);
-        pane->setObjectName(QStringLiteral("indicator%1").arg(nId));
-        pane->setAccessibleName(name);
-        pane->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        pane->setAlignment(Qt::AlignCenter);
-        pane->setMinimumWidth(pane->fontMetrics().horizontalAdvance(QStringLiteral("SCRL")) + 12);
-        // Greyed while the lock is off.
-        pane->setEnabled(false);
-        m_statusBar->addPermanentWidget(pane);
-        return pane;
-    };
-    m_capsPane = indicator(QStringLiteral("CAP"), IndicatorCaps, QStringLiteral("Caps Lock"));
-    m_numPane = indicator(QStringLiteral("NUM"), IndicatorNum, QStringLiteral("Num Lock"));
-    m_scrollPane =
-        indicator(QStringLiteral("SCRL"), IndicatorScroll, QStringLiteral("Scroll Lock"));
+    new CKeyStateIndicators(m_statusBar);
 }
 
 void CMainFrame::ConnectOwnCommands() {
@@ -576,28 +559,3 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     QTimer::singleShot(0, this, [this, path] { OpenDocumentFile(path); });
 }
 
-bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    // The lock indicators follow the modifier state that X11 key events carry.
-    if ((event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) &&
-        watched->isWidgetType()) {
-        const auto* key = static_cast<const QKeyEvent*>(event);
-        if (key->key() == Qt::Key_ScrollLock && event->type() == QEvent::KeyPress)
-            m_bScrollLock = !m_bScrollLock;
-        if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-            // The state is the one before this event: a lock key's own press toggles it.
-            bool bCaps = key->nativeModifiers() & kX11LockMask;
-            bool bNum = key->nativeModifiers() & kX11Mod2Mask;
-            if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_CapsLock)
-                bCaps = !bCaps;
-            if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_NumLock)
-                bNum = !bNum;
-            if (event->type() == QEvent::KeyPress ||
-                (key->key() != Qt::Key_CapsLock && key->key() != Qt::Key_NumLock)) {
-                m_capsPane->setEnabled(bCaps);
-                m_numPane->setEnabled(bNum);
-            }
-        }
-        m_scrollPane->setEnabled(m_bScrollLock);
-    }
-    return CPersistentFrame::eventFilter(watched, event);
-}

@@ -83,7 +83,6 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     QToolBar* PersistentToolBar() const override { return m_toolBar; }
     QStatusBar* PersistentStatusBar() const override { return m_statusBar; }
 
@@ -115,10 +114,6 @@ private:
     QMenu* m_fileMenu = nullptr;
     QAction* m_recentPlaceholder = nullptr;
     QLabel* m_messagePane = nullptr;
-    QLabel* m_capsPane = nullptr;
-    QLabel* m_numPane = nullptr;
-    QLabel* m_scrollPane = nullptr;
-    bool m_bScrollLock = false;
     // The last OpenDocumentFile failed to read its file (rather than being cancelled).
     bool m_bLastOpenFailed = false;
 };

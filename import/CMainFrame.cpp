@@ -1,5 +1,7 @@
 #include "CMainFrame.h"
 
+#include "CKeyStateIndicators.h"
+
 #include "CImportDoc.h"
 #include "CImportView.h"
 #include "IFileDialogs.h"
@@ -47,6 +49,7 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent) {
     statusBar()->setObjectName(QStringLiteral("statusBar"));
     statusBar()->setAccessibleName(QStringLiteral("Status bar"));
     statusBar()->showMessage(QStringLiteral("Ready"));
+    new CKeyStateIndicators(statusBar());
     // The status bar goes back to "Ready" whenever a menu prompt goes away.
     connect(statusBar(), &QStatusBar::messageChanged, this, [this](const QString& text) {
         if (text.isEmpty())

@@ -22,6 +22,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -128,6 +129,15 @@ private slots:
         if (!name.isEmpty())
             QTest::keyClicks(view->m_editFileName, m_dir.filePath(name));
         QCOMPARE(view->m_btnNext->isEnabled(), enabled);
+    }
+
+    void statusBarPanes() {
+        CMainFrame frame;
+        QStringList texts;
+        for (QLabel* pane : frame.statusBar()->findChildren<QLabel*>())
+            texts << pane->text();
+        QCOMPARE(texts, (QStringList{"CAP", "NUM", "SCRL"}));
+        QCOMPARE(frame.statusBar()->currentMessage(), QStringLiteral("Ready"));
     }
 
     void browse() {
