@@ -59,10 +59,6 @@ constexpr int ButtonSendMail = 1126;      // Alt+M
 constexpr int ButtonNewGroup = 1034;      // Alt+G
 constexpr int ButtonRenameGroup = 1036;   // Alt+R
 constexpr int ButtonDeleteGroup = 1035;   // Alt+L
-// Status bar panes.
-constexpr int IndicatorCaps = 59137;
-constexpr int IndicatorNum = 59138;
-constexpr int IndicatorScroll = 59139;
 // Context-menu commands of the form
 constexpr int ContextNewRecord = 32807;
 constexpr int ContextCommit = 32790;
