@@ -1,11 +1,11 @@
 #include "CVornDoc.h"
 
 #include "CArchive.h"
+#include "CSafeFile.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace {
 
@@ -214,12 +214,8 @@ bool CVornDoc::OnSaveDocument(const QString& path, QString* pError) {
         return false;
     }
     const QByteArray bytes = SaveToBytes();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (pError)
-            *pError = QStringLiteral("Cannot save \"%1\": %2.").arg(path, file.errorString());
+    if (!CSafeFile::Write(path, bytes, pError))
         return false;
-    }
     SetModifiedFlag(false);
     return true;
 }

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "CExchangeReport.h"
+
+#include <CPerson.h>
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// The kind of a file of contacts, as found from its bytes or as the user forces it.
+enum class EContactFormat {
+    Auto,      // find out from the bytes (Detect)
+    VCard,     // vCard 2.1, 3.0 or 4.0, many cards per file
+    Csv,       // a delimited file whose first row (after any preamble) names the columns
+    Delimited, // plain delimited text: no header row recognised; the wizard's own rules apply
+};
+
+// Reads the contacts of a vCard or CSV file into entries. No widgets.
+class CContactReader {
+public:
+    struct Result {
+        std::vector<CPerson> people;
+        CExchangeReport report;
+        EContactFormat format = EContactFormat::Delimited; // the format actually read
+    };
+
+    // The format of `bytes` (any encoding): VCard when a card begins in the first lines, Csv
+    // when a header row of a known layout or of recognised column names is found, otherwise
+    // Delimited.
+    static EContactFormat Detect(const QByteArray& bytes);
+
+    // Reads every contact of `bytes` as `format` (Auto: as detected). False, with `pError`
+    // saying why, when nothing could be read, when the file holds more than 65,535 contacts, or
+    // when `format` is Delimited (plain text is the wizard's own). Texts are stored as UTF-8.
+    static bool Read(const QByteArray& bytes, EContactFormat format, Result& result,
+                     QString* pError = nullptr);
+};
