@@ -70,6 +70,9 @@ signals:
     void modifiedChanged(bool bModified);
     // Sent before the records are deleted, so whoever points at them can let go first.
     void contentsAboutToBeDeleted();
+    // Sent by a command that removed or added many entries at once (a delete, a paste of
+    // entries, a merge), so a recovery copy is written soon rather than at the next interval.
+    void entriesChangedInBulk();
 
 private:
     // Files this large free their old records on a thread of their own: freeing tens of
