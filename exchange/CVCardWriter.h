@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CVCard.h"
+
 #include <CPerson.h>
 
 #include <QByteArray>
@@ -13,7 +15,18 @@ class CVCardWriter {
 public:
     enum class Version { V30, V40 };
 
-    static QByteArray Write(const std::vector<const CPerson*>& people, Version version = Version::V40);
+    static QByteArray Write(const std::vector<const CPerson*>& people,
+                            Version version = Version::V40);
     // The UID written for `person`: derived from its nine fields and groups.
     static QByteArray Uid(const CPerson& person);
+
+    // `original` written back with the properties an entry maps to (FN, N, ADR, TEL, EMAIL, NOTE,
+    // CATEGORIES, and the X-ABLabel lines of their groups) replaced by those of `person`; every
+    // other property, its parameters and the card's UID stay as they were. The card keeps its
+    // version when it is 3.0 or 4.0, else it becomes `version`.
+    static QByteArray Merge(const CVCard& original, const CPerson& person,
+                            Version version = Version::V40);
+
+    // The product id our files carry; a file with it is read back exactly as written.
+    static const char* const kProductId;
 };

@@ -1,0 +1,691 @@
+#include "CContactReader.h"
+
+#include "CContactMapper.h"
+#include "CCsvParser.h"
+#include "CHeaderMap.h"
+#include "CTextDecoder.h"
+#include "CVCardParser.h"
+
+#include <QHash>
+#include <cstring>
+#include <map>
+
+namespace {
+
+constexpr qsizetype kMaxContacts = 65535;
+// How much of the start of a file Detect looks at, and how many rows may come before a header.
+constexpr qsizetype kSniffBytes = 64 * 1024;
+constexpr int kMaxPreambleRows = 8;
+
+const QString kTooMany =
+    QStringLiteral("The file holds more than 65,535 contacts; a contact file holds at most 65,535 "
+                   "entries, so nothing was read.");
+
+// --- vCard ---------------------------------------------------------------------------------
+
+bool IsVCardText(const QByteArray& text) {
+    // A card begins within the first lines (blank lines and a little junk allowed).
+    qsizetype pos = 0;
+    for (int line = 0; line < 50 && pos < text.size(); ++line) {
+        qsizetype end = pos;
+        while (end < text.size() && text[end] != '\n' && text[end] != '\r')
+            ++end;
+        if (QByteArray::fromRawData(text.constData() + pos, end - pos)
+                .trimmed()
+                .compare("BEGIN:VCARD", Qt::CaseInsensitive) == 0)
+            return true;
+        pos = end + 1;
+    }
+    return false;
+}
+
+QByteArray Joined(const QList<QByteArray>& parts, const char* separator) {
+    QList<QByteArray> kept;
+    for (const QByteArray& part : parts)
+        if (!part.trimmed().isEmpty())
+            kept.append(part.trimmed());
+    return kept.join(separator);
+}
+
+// What each known property is called in Notes.
+const QHash<QByteArray, QByteArray>& OtherLabels() {
+    static const QHash<QByteArray, QByteArray> labels = {
+        {"TITLE", "Title"},
+        {"ROLE", "Role"},
+        {"NICKNAME", "Nickname"},
+        {"URL", "Web page"},
+        {"IMPP", "IM"},
+        {"X-AIM", "IM (AIM)"},
+        {"X-ICQ", "IM (ICQ)"},
+        {"X-JABBER", "IM (Jabber)"},
+        {"X-MSN", "IM (MSN)"},
+        {"X-YAHOO", "IM (Yahoo)"},
+        {"X-SKYPE", "IM (Skype)"},
+        {"X-SKYPE-USERNAME", "IM (Skype)"},
+        {"X-GTALK", "IM (Google Talk)"},
+        {"X-GOOGLE-TALK", "IM (Google Talk)"},
+        {"X-QQ", "IM (QQ)"},
+        {"X-MS-IMADDRESS", "IM"},
+        {"X-ABRELATEDNAMES", "Related name"},
+        {"RELATED", "Related"},
+        {"X-ABDATE", "Date"},
+        {"GEO", "Location"},
+        {"GENDER", "Gender"},
+        {"LANG", "Language"},
+        {"TZ", "Time zone"},
+        {"MAILER", "Mailer"},
+        {"X-PHONETIC-FIRST-NAME", "Phonetic first name"},
+        {"X-PHONETIC-MIDDLE-NAME", "Phonetic middle name"},
+        {"X-PHONETIC-LAST-NAME", "Phonetic last name"},
+        {"X-ANNIVERSARY", "Anniversary"},
+        {"X-SPOUSE", "Spouse"},
+        {"X-MANAGER", "Manager"},
+        {"X-ASSISTANT", "Assistant"},
+        {"EXPERTISE", "Expertise"},
+        {"HOBBY", "Hobby"},
+        {"INTEREST", "Interest"},
+        {"ORG-DIRECTORY", "Directory"},
+        {"CALURI", "Calendar"},
+        {"FBURL", "Free/busy"},
+    };
+    return labels;
+}
+
+// Bookkeeping and layout properties: not values of the contact.
+bool IsBookkeeping(const QByteArray& name) {
+    static const QList<QByteArray> names = {"VERSION",
+                                            "PRODID",
+                                            "REV",
+                                            "UID",
+                                            "X-ABLABEL",
+                                            "X-MS-OL-DESIGN",
+                                            "X-MS-OL-DEFAULT-POSTAL-ADDRESS",
+                                            "X-ABADR",
+                                            "X-ABSHOWAS",
+                                            "X-ABUID",
+                                            "CLIENTPIDMAP",
+                                            "KIND",
+                                            "SORT-STRING",
+                                            "NAME",
+                                            "PROFILE",
+                                            "SOURCE",
+                                            "X-MS-CARDPICTURE",
+                                            "X-ABPERSONFLAGS",
+                                            "CLASS",
+                                            "X-CLASS",
+                                            "X-MOZILLA-HTML",
+                                            "X-EVOLUTION-FILE-AS",
+                                            "X-ATTRIBUTE",
+                                            "XML",
+                                            "BEGIN",
+                                            "END",
+                                            "X-MS-OL-CARDPICTURE",
+                                            "X-IRMC-LUID"};
+    return names.contains(name);
+}
+
+bool IsDateName(const QByteArray& name) {
+    return name == "BDAY" || name == "ANNIVERSARY" || name == "X-ABDATE" ||
+           name == "X-ANNIVERSARY" || name == "DEATHDATE";
+}
+
+CContactData FromCard(const CVCard& card, CExchangeReport& report) {
+    CContactData contact;
+    // Apple and Google labels: item1.TEL beside item1.X-ABLabel.
+    QHash<QByteArray, QByteArray> groupLabels;
+    bool bHasAdr = false;
+    for (const CVCardProperty& property : card.m_properties) {
+        if (property.m_strName == "X-ABLABEL" && !property.m_strGroup.isEmpty())
+            groupLabels.insert(property.m_strGroup.toLower(),
+                               CVCardProperty::ReadableLabel(property.Text()));
+        else if (property.m_strName == "PRODID")
+            contact.bExact = property.m_strValue.contains("Velloby");
+        bHasAdr = bHasAdr || property.m_strName == "ADR";
+    }
+    const bool bExact = contact.bExact;
+    bool bHasFullName = false;
+    bool bHasN = false;
+    for (const CVCardProperty& property : card.m_properties) {
+        const QByteArray& name = property.m_strName;
+        const QByteArray groupLabel = property.m_strGroup.isEmpty()
+                                          ? QByteArray()
+                                          : groupLabels.value(property.m_strGroup.toLower());
+        QByteArray label = groupLabel.isEmpty() ? property.TypeLabel() : groupLabel;
+
+        if (property.m_bBinary) {
+            if (name == "SOUND")
+                ++contact.nSounds;
+            else if (name == "KEY")
+                ++contact.nKeys;
+            else
+                ++contact.nPhotos;
+        } else if (IsBookkeeping(name)) {
+        } else if (name == "FN") {
+            if (!bHasFullName)
+                contact.strFullName = property.Text();
+            bHasFullName = true;
+        } else if (name == "N") {
+            if (bHasN)
+                continue;
+            bHasN = true;
+            const QList<QByteArray> parts = property.Components();
+            static const int order[] = {3, 1, 2, 0, 4}; // prefix given middle family suffix
+            for (int index : order)
+                contact.nameParts.append(index < parts.size() ? parts[index] : QByteArray());
+        } else if (name == "ORG") {
+            const QByteArray organization = Joined(property.Components(), ", ");
+            if (contact.strOrganization.isEmpty())
+                contact.strOrganization = organization;
+            else
+                contact.others.push_back({"Organization", organization});
+        } else if (name == "TEL") {
+            QByteArray value = property.Text();
+            if (!bExact && value.startsWith("tel:"))
+                value = value.mid(4);
+            contact.phones.push_back({label, value, property.IsPreferred()});
+        } else if (name == "EMAIL") {
+            QByteArray value = property.Text();
+            if (!bExact && value.startsWith("mailto:"))
+                value = value.mid(7);
+            contact.emails.push_back({label, value, property.IsPreferred()});
+        } else if (name == "ADR") {
+            const QList<QByteArray> parts = property.Components();
+            auto part = [&](int i) { return i < parts.size() ? parts[i] : QByteArray(); };
+            CContactData::Address address;
+            address.strLabel = label;
+            address.strPoBox = part(0);
+            address.strExtended = part(1);
+            address.strStreet = part(2);
+            address.strCity = part(3);
+            address.strRegion = part(4);
+            address.strPostalCode = part(5);
+            address.strCountry = part(6);
+            address.bPreferred = property.IsPreferred();
+            contact.addresses.push_back(address);
+        } else if (name == "LABEL") {
+            // The printed form of an ADR; kept only when the card has no ADR to give it.
+            if (!bHasAdr) {
+                CContactData::Address address;
+                address.strLabel = label;
+                address.strFormatted = property.Text();
+                address.bPreferred = property.IsPreferred();
+                contact.addresses.push_back(address);
+            }
+        } else if (name == "NOTE") {
+            contact.notes.append(property.Text());
+        } else if (name == "CATEGORIES" || name == "X-CATEGORIES") {
+            const QList<QByteArray> groups = property.ListValues();
+            for (const QByteArray& group : groups)
+                if (bExact || !group.trimmed().isEmpty())
+                    contact.groups.append(bExact ? group : group.trimmed());
+        } else if (IsDateName(name)) {
+            QByteArray what = !groupLabel.isEmpty() ? groupLabel
+                              : name == "BDAY"      ? QByteArray("Birthday")
+                              : name == "DEATHDATE" ? QByteArray("Date of death")
+                              : name == "X-ABDATE"  ? QByteArray("Date")
+                                                    : QByteArray("Anniversary");
+            contact.others.push_back({what, CContactMapper::FormatDate(property.Text())});
+        } else {
+            QByteArray what = OtherLabels().value(name);
+            if (!groupLabel.isEmpty()) {
+                what = groupLabel;
+            } else if (what.isEmpty()) {
+                what = name.startsWith("X-") ? name.mid(2) : name;
+            } else if (!label.isEmpty()) {
+                what += " (" + label + ')';
+            }
+            QByteArray value =
+                name == "NICKNAME" ? Joined(property.ListValues(), ", ") : property.Text();
+            contact.others.push_back({what, value});
+        }
+    }
+    (void)bHasFullName;
+    report.nPhotos += contact.nPhotos;
+    report.nSounds += contact.nSounds;
+    report.nKeys += contact.nKeys;
+    return contact;
+}
+
+bool ReadVCards(const QByteArray& text, CContactReader::Result& result, QString* pError) {
+    CVCardParser parser(text);
+    CVCard card;
+    while (parser.Next(card)) {
+        bool bAnyValue = false;
+        for (const CVCardProperty& property : card.m_properties)
+            if (property.m_strName != "VERSION")
+                bAnyValue = true;
+        if (!bAnyValue) {
+            ++result.report.nSkipped;
+            continue;
+        }
+        if (qsizetype(result.people.size()) >= kMaxContacts) {
+            result.people.clear();
+            if (pError)
+                *pError = kTooMany;
+            return false;
+        }
+        result.people.push_back(CContactMapper::ToPerson(FromCard(card, result.report)));
+    }
+    result.report.warnings += parser.Warnings();
+    if (parser.SkippedLines() > 0)
+        result.report.warnings.append(
+            QStringLiteral("%1 lines inside cards were not properties and were skipped.")
+                .arg(parser.SkippedLines()));
+    return true;
+}
+
+// --- CSV -----------------------------------------------------------------------------------
+
+struct CHeaderFound {
+    CHeaderMap map;
+    char cDelimiter = ',';
+    qsizetype nStart = 0; // where the first data row starts
+    qsizetype nLine = 1;
+};
+
+// Looks for the header row among the first rows (LinkedIn puts a "Notes:" preamble before it),
+// trying comma, semicolon and tab; the delimiter that recognises the most columns wins.
+bool FindHeader(const QByteArray& text, CHeaderFound& found) {
+    qsizetype start = 0;
+    qsizetype line = 1;
+    for (int row = 0; row < kMaxPreambleRows && start < text.size() && start < kSniffBytes; ++row) {
+        bool bFound = false;
+        qsizetype best = -1;
+        qsizetype next = -1;
+        qsizetype nextLine = line + 1;
+        for (char delimiter : {',', ';', '\t'}) {
+            CCsvParser parser(text, delimiter, start, line);
+            QList<QByteArray> cells;
+            if (!parser.Next(cells))
+                return false;
+            if (next < 0 || (delimiter == CCsvParser::SniffDelimiter(text.mid(start, 4096)))) {
+                next = parser.Position();
+                nextLine = parser.NextLine();
+            }
+            if (cells.size() > 10000)
+                continue;
+            CHeaderMap map = CHeaderMap::Recognise(cells);
+            if (map.IsHeader() && map.Recognised() > best) {
+                best = map.Recognised();
+                found.map = std::move(map);
+                found.cDelimiter = delimiter;
+                found.nStart = parser.Position();
+                found.nLine = parser.NextLine();
+                bFound = true;
+            }
+        }
+        if (bFound)
+            return true;
+        start = next;
+        line = nextLine;
+    }
+    return false;
+}
+
+using EKind = CHeaderMap::EKind;
+
+// A value that only repeats its column name, or an export default that means "empty".
+bool IsPlaceholder(const QByteArray& value, const CHeaderMap::Column& column) {
+    const QByteArray folded = value.trimmed().toLower();
+    if (folded.isEmpty())
+        return true;
+    if (folded == column.strHeader.toLower())
+        return true;
+    if (column.kind == EKind::Other || column.kind == EKind::Unknown)
+        return folded == "normal" || folded == "false" || folded == "unspecified" ||
+               folded == "0.0.00" || folded == "0/0/00";
+    return false;
+}
+
+QList<QByteArray> SplitMulti(const QByteArray& value) {
+    if (!value.contains(" ::: "))
+        return {value};
+    QList<QByteArray> parts;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype at = value.indexOf(" ::: ", start);
+        parts.append(value.mid(start, at < 0 ? -1 : at - start));
+        if (at < 0)
+            break;
+        start = at + 5;
+    }
+    return parts;
+}
+
+// Google marks the primary value's type with "* ".
+QByteArray CleanLabel(QByteArray label, bool* pPreferred = nullptr) {
+    label = label.trimmed();
+    if (label.startsWith('*')) {
+        label = label.mid(1).trimmed();
+        if (pPreferred)
+            *pPreferred = true;
+    }
+    if (label.compare("SMTP", Qt::CaseInsensitive) == 0 ||
+        label.compare("EX", Qt::CaseInsensitive) == 0)
+        return {};
+    return label;
+}
+
+CContactData FromOwnRow(const QList<QByteArray>& fields) {
+    CContactData contact;
+    contact.bExact = true;
+    auto field = [&](int i) { return i < fields.size() ? fields[i] : QByteArray(); };
+    contact.strFullName = field(0);
+    CContactData::Address address;
+    address.strStreet = field(1);
+    address.strCity = field(2);
+    address.strRegion = field(3);
+    address.strPostalCode = field(4);
+    address.strCountry = field(5);
+    contact.addresses.push_back(address);
+    // The phone field goes in whole: its lines and brackets are exactly as written.
+    contact.phones.push_back({{}, field(6)});
+    contact.emails.push_back({{}, field(7)});
+    contact.notes.append(field(8));
+    if (!field(9).isEmpty())
+        contact.groups = SplitMulti(field(9));
+    return contact;
+}
+
+CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
+    CContactData contact;
+    QByteArray given, middle, family, prefix, suffix;
+    QByteArray birthYear, birthMonth, birthDay;
+    std::map<int, CContactData::Address> addresses;
+    std::map<int, QByteArray> emailLabels, phoneLabels, websiteLabels, pairLabels, services;
+    std::map<int, QList<QByteArray>> emails, phones, websites, pairValues;
+    QList<CContactData::Value> others;
+    const qsizetype n = std::min<qsizetype>(fields.size(), qsizetype(map.m_columns.size()));
+    for (qsizetype i = 0; i < n; ++i) {
+        const CHeaderMap::Column& column = map.m_columns[size_t(i)];
+        const QByteArray& value = fields[i];
+        if (column.kind == EKind::Ignore || IsPlaceholder(value, column))
+            continue;
+        const int slot = column.nSlot;
+        auto address = [&]() -> CContactData::Address& {
+            CContactData::Address& a = addresses[slot];
+            if (a.strLabel.isEmpty())
+                a.strLabel = column.strLabel;
+            return a;
+        };
+        auto appendStreet = [&](const QByteArray& line) {
+            QByteArray& street = address().strStreet;
+            street += street.isEmpty() ? line : "\n" + line;
+        };
+        switch (column.kind) {
+        case EKind::FullName:
+            contact.strFullName = value;
+            break;
+        case EKind::Given:
+            given = value;
+            break;
+        case EKind::Middle:
+            middle = value;
+            break;
+        case EKind::Family:
+            family = value;
+            break;
+        case EKind::Prefix:
+            prefix = value;
+            break;
+        case EKind::Suffix:
+            suffix = value;
+            break;
+        case EKind::Nickname:
+            contact.others.push_back({"Nickname", value});
+            break;
+        case EKind::Organization:
+            contact.strOrganization = value;
+            break;
+        case EKind::Department:
+            contact.others.push_back({"Department", value});
+            break;
+        case EKind::JobTitle:
+            contact.others.push_back({"Title", value});
+            break;
+        case EKind::Email:
+            emails[slot] += SplitMulti(value);
+            break;
+        case EKind::EmailLabel:
+            emailLabels[slot] = value;
+            break;
+        case EKind::Phone:
+            phones[slot] += SplitMulti(value);
+            if (!column.strLabel.isEmpty())
+                phoneLabels[slot] = column.strLabel;
+            break;
+        case EKind::PhoneLabel:
+            phoneLabels[slot] = value;
+            break;
+        case EKind::Street:
+        case EKind::Street2:
+        case EKind::Street3:
+            appendStreet(value);
+            break;
+        case EKind::PoBox:
+            address().strPoBox = value;
+            break;
+        case EKind::Extended:
+            address().strExtended = value;
+            break;
+        case EKind::City:
+            address().strCity = value;
+            break;
+        case EKind::Region:
+            address().strRegion = value;
+            break;
+        case EKind::PostalCode:
+            address().strPostalCode = value;
+            break;
+        case EKind::Country:
+            address().strCountry = value;
+            break;
+        case EKind::AddressFormatted:
+            address().strFormatted = value;
+            break;
+        case EKind::AddressLabel: {
+            bool bPreferred = false;
+            CContactData::Address& a = addresses[slot];
+            a.strLabel = CleanLabel(value, &bPreferred);
+            a.bPreferred = bPreferred;
+            break;
+        }
+        case EKind::Website:
+            if (slot >= 5000) { // a column of its own, labelled by its name
+                for (const QByteArray& site : SplitMulti(value))
+                    contact.others.push_back({column.strLabel, site.trimmed()});
+            } else {
+                websites[slot] += SplitMulti(value);
+            }
+            break;
+        case EKind::WebsiteLabel:
+            websiteLabels[slot] = value;
+            break;
+        case EKind::Birthday:
+            contact.others.push_back({"Birthday", CContactMapper::FormatDate(value, true)});
+            break;
+        case EKind::BirthYear:
+            birthYear = value.trimmed();
+            break;
+        case EKind::BirthMonth:
+            birthMonth = value.trimmed();
+            break;
+        case EKind::BirthDay:
+            birthDay = value.trimmed();
+            break;
+        case EKind::Anniversary:
+            contact.others.push_back({"Anniversary", CContactMapper::FormatDate(value, true)});
+            break;
+        case EKind::Notes:
+            contact.notes.append(value);
+            break;
+        case EKind::Groups:
+            for (const QByteArray& group : SplitMulti(value))
+                for (const QByteArray& part : group.split(';'))
+                    if (!part.trimmed().isEmpty())
+                        contact.groups.append(part.trimmed());
+            break;
+        case EKind::LabelledLabel:
+            pairLabels[slot] = value;
+            break;
+        case EKind::LabelledValue:
+            pairValues[slot] += SplitMulti(value);
+            if (!pairLabels.count(slot))
+                pairLabels[slot] = {};
+            services[slot + 100000] = column.strLabel;
+            break;
+        case EKind::ImService:
+            services[slot] = value;
+            break;
+        case EKind::Other:
+        case EKind::Unknown:
+            contact.others.push_back({column.strHeader, value});
+            break;
+        case EKind::Ignore:
+            break;
+        }
+    }
+    contact.nameParts = {prefix, given, middle, family, suffix};
+    // Windows Live Mail fills its Name column with the nickname; the name parts say more.
+    for (const CContactData::Value& other : contact.others)
+        if (other.strLabel == "Nickname" && other.strValue == contact.strFullName &&
+            !(given + family).trimmed().isEmpty())
+            contact.strFullName.clear();
+
+    for (auto& [slot, values] : emails) {
+        bool bPreferred = false;
+        const QByteArray label = CleanLabel(emailLabels[slot], &bPreferred);
+        for (const QByteArray& value : values)
+            if (!value.trimmed().isEmpty()) {
+                contact.emails.push_back({label, value.trimmed(), bPreferred});
+                bPreferred = false;
+            }
+    }
+    for (auto& [slot, values] : phones) {
+        bool bPreferred = false;
+        const QByteArray label = CleanLabel(phoneLabels[slot], &bPreferred);
+        // One number a line, also when a cell holds several lines.
+        for (const QByteArray& value : values)
+            for (const QByteArray& line : CContactMapper::NormaliseBreaks(value).split('\n'))
+                if (!line.trimmed().isEmpty())
+                    contact.phones.push_back({label, line.trimmed(), bPreferred});
+    }
+    for (auto& [slot, address] : addresses)
+        if (!address.IsEmpty())
+            contact.addresses.push_back(address);
+    if (!birthYear.isEmpty() || !birthMonth.isEmpty() || !birthDay.isEmpty()) {
+        QByteArray date;
+        if (!birthYear.isEmpty() && !birthMonth.isEmpty() && !birthDay.isEmpty())
+            date = CContactMapper::FormatDate(birthDay + '.' + birthMonth + '.' + birthYear);
+        else
+            date = (birthYear + '-' + birthMonth + '-' + birthDay);
+        contact.others.push_back({"Birthday", date});
+    }
+    for (auto& [slot, values] : websites) {
+        const QByteArray label = CleanLabel(websiteLabels[slot]);
+        const QByteArray what =
+            label.isEmpty() ? QByteArray("Web page") : "Web page (" + label + ')';
+        for (const QByteArray& value : values)
+            if (!value.trimmed().isEmpty())
+                contact.others.push_back({what, value.trimmed()});
+    }
+    for (auto& [slot, values] : pairValues) {
+        const QByteArray kind = services[slot + 100000];
+        const QByteArray label = CleanLabel(pairLabels[slot]);
+        const QList<QByteArray> serviceList = SplitMulti(services[slot]);
+        for (qsizetype k = 0; k < values.size(); ++k) {
+            const QByteArray value = values[k].trimmed();
+            if (value.isEmpty())
+                continue;
+            QByteArray what;
+            if (kind == "IM") {
+                const QByteArray service =
+                    k < serviceList.size() ? serviceList[k].trimmed() : QByteArray();
+                what = service.isEmpty() ? QByteArray("IM") : "IM (" + service + ')';
+            } else {
+                what = label.isEmpty() ? kind : label;
+            }
+            contact.others.push_back(
+                {what, kind == "Event" ? CContactMapper::FormatDate(value) : value});
+        }
+    }
+    return contact;
+}
+
+bool ReadCsv(const QByteArray& text, CContactReader::Result& result, QString* pError) {
+    CHeaderFound found;
+    if (!FindHeader(text, found)) {
+        if (pError)
+            *pError = QStringLiteral("The file has no header row naming its columns.");
+        return false;
+    }
+    CCsvParser parser(text, found.cDelimiter, found.nStart, found.nLine);
+    QList<QByteArray> fields;
+    const bool bOwn = found.map.IsOwnLayout();
+    while (parser.Next(fields)) {
+        // Blank lines are no rows; in our own layout a row of empty fields is an empty entry.
+        bool bEmpty = true;
+        for (const QByteArray& field : fields)
+            if (!field.trimmed().isEmpty())
+                bEmpty = false;
+        if (bEmpty && (!bOwn || fields.size() == 1))
+            continue;
+        if (qsizetype(result.people.size()) >= kMaxContacts) {
+            result.people.clear();
+            if (pError)
+                *pError = kTooMany;
+            return false;
+        }
+        result.people.push_back(
+            CContactMapper::ToPerson(bOwn ? FromOwnRow(fields) : FromRow(found.map, fields)));
+    }
+    result.report.warnings += parser.Warnings();
+    return true;
+}
+
+EContactFormat DetectText(const QByteArray& text) {
+    if (IsVCardText(text))
+        return EContactFormat::VCard;
+    CHeaderFound found;
+    if (FindHeader(text, found))
+        return EContactFormat::Csv;
+    return EContactFormat::Delimited;
+}
+
+} // namespace
+
+EContactFormat CContactReader::Detect(const QByteArray& bytes) {
+    // The start of the file is enough; an odd cut of UTF-16 costs one character.
+    return DetectText(CTextDecoder::ToUtf8(bytes.left(kSniffBytes)));
+}
+
+bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result& result,
+                          QString* pError) {
+    result = Result();
+    const QByteArray text = CTextDecoder::ToUtf8(bytes);
+    if (format == EContactFormat::Auto)
+        format = DetectText(text.left(kSniffBytes));
+    result.format = format;
+    bool bOk = false;
+    if (format == EContactFormat::VCard) {
+        bOk = ReadVCards(text, result, pError);
+    } else if (format == EContactFormat::Csv) {
+        bOk = ReadCsv(text, result, pError);
+    } else {
+        if (pError)
+            *pError = QStringLiteral("The file is plain delimited text, not vCard or CSV with a "
+                                     "header row.");
+        return false;
+    }
+    if (!bOk) {
+        result.people.clear();
+        return false;
+    }
+    result.report.nContacts = qsizetype(result.people.size());
+    if (result.people.empty()) {
+        if (pError)
+            *pError = QStringLiteral("No contacts were found in the file.");
+        return false;
+    }
+    return true;
+}

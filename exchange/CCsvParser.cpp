@@ -1,0 +1,111 @@
+#include "CCsvParser.h"
+
+CCsvParser::CCsvParser(const QByteArray& text, char delimiter, qsizetype start, qsizetype line)
+    : m_strText(text), m_cDelimiter(delimiter), m_nPos(start), m_nLine(line), m_nRowLine(line) {}
+
+bool CCsvParser::Next(QList<QByteArray>& fields) {
+    fields.clear();
+    const char* p = m_strText.constData();
+    const qsizetype n = m_strText.size();
+    if (m_nPos >= n)
+        return false;
+    m_nRowLine = m_nLine;
+    qsizetype pos = m_nPos;
+    for (;;) {
+        // One field starts at `pos`.
+        if (pos < n && p[pos] == '"' && !m_bPlain) {
+            QByteArray field;
+            qsizetype i = pos + 1;
+            qsizetype lines = 0;
+            bool bClosed = false;
+            qsizetype chunk = i;
+            while (i < n) {
+                const char c = p[i];
+                if (c == '"') {
+                    field.append(p + chunk, i - chunk);
+                    if (i + 1 < n && p[i + 1] == '"') {
+                        field.append('"');
+                        i += 2;
+                        chunk = i;
+                        continue;
+                    }
+                    bClosed = true;
+                    ++i;
+                    break;
+                }
+                if (c == '\n' || (c == '\r' && (i + 1 >= n || p[i + 1] != '\n')))
+                    ++lines;
+                if (i - pos > kMaxQuotedBytes || lines > kMaxQuotedLines)
+                    break;
+                ++i;
+            }
+            if (bClosed) {
+                // Text after the closing quote up to the delimiter belongs to the field.
+                const qsizetype start = i;
+                while (i < n && p[i] != m_cDelimiter && p[i] != '\n' && p[i] != '\r')
+                    ++i;
+                field.append(p + start, i - start);
+                // Line breaks inside the field count for the line numbers.
+                for (qsizetype k = pos; k < start; ++k)
+                    if (p[k] == '\n' || (p[k] == '\r' && (k + 1 >= n || p[k + 1] != '\n')))
+                        ++m_nLine;
+                fields.append(field);
+                pos = i;
+            } else {
+                m_bPlain = true;
+                m_warnings.append(
+                    QStringLiteral("An unclosed quote at line %1 was read as plain text.")
+                        .arg(m_nLine));
+                continue; // read this field again, the quote as a plain character
+            }
+        } else {
+            qsizetype i = pos;
+            while (i < n && p[i] != m_cDelimiter && p[i] != '\n' && p[i] != '\r')
+                ++i;
+            fields.append(QByteArray(p + pos, i - pos));
+            pos = i;
+        }
+        // After a field: a delimiter, a line end or the end of the text.
+        if (pos >= n) {
+            m_nPos = n;
+            return true;
+        }
+        if (p[pos] == m_cDelimiter) {
+            ++pos;
+            if (pos >= n) {
+                fields.append(QByteArray());
+                m_nPos = n;
+                return true;
+            }
+            continue;
+        }
+        if (p[pos] == '\r')
+            ++pos;
+        if (pos < n && p[pos] == '\n')
+            ++pos;
+        ++m_nLine;
+        m_nPos = pos;
+        return true;
+    }
+}
+
+char CCsvParser::SniffDelimiter(const QByteArray& text) {
+    qsizetype counts[3] = {0, 0, 0};
+    const char delimiters[3] = {',', ';', '\t'};
+    bool bQuoted = false;
+    for (char c : text) {
+        if (c == '"')
+            bQuoted = !bQuoted;
+        if (bQuoted)
+            continue;
+        if (c == '\n' || c == '\r')
+            break;
+        for (int k = 0; k < 3; ++k)
+            counts[k] += c == delimiters[k];
+    }
+    int best = 0;
+    for (int k = 1; k < 3; ++k)
+        if (counts[k] > counts[best])
+            best = k;
+    return delimiters[best];
+}

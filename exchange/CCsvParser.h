@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QStringList>
+
+// Splits delimited text into rows of fields (RFC 4180): fields in double quotes may hold the
+// delimiter, line breaks and doubled quotes; CRLF, LF and a lone CR end a row. A quoted field
+// that runs on for more than 64 KB or 1,000 lines without its closing quote is taken as an
+// unclosed quote: the text from that quote on is read as plain text, quotes included, and a
+// warning says so. Linear in the size of the text on any bytes.
+class CCsvParser {
+public:
+    static constexpr qsizetype kMaxQuotedBytes = 64 * 1024;
+    static constexpr qsizetype kMaxQuotedLines = 1000;
+
+    // Reads `text` from the byte `start` on, which is on line `line`.
+    CCsvParser(const QByteArray& text, char delimiter, qsizetype start = 0, qsizetype line = 1);
+
+    // The next row; false at the end of the text. Rows that are wholly empty are returned too
+    // (as one empty field), so line numbers stay right; callers skip them.
+    bool Next(QList<QByteArray>& fields);
+    // The line the last row started on, from 1.
+    qsizetype Line() const { return m_nRowLine; }
+    // Where the next row starts, and its line.
+    qsizetype Position() const { return m_nPos; }
+    qsizetype NextLine() const { return m_nLine; }
+    const QStringList& Warnings() const { return m_warnings; }
+
+    // The delimiter of the first line of `text` among comma, semicolon and tab: the one that occurs
+    // most often outside quotes (comma when none does).
+    static char SniffDelimiter(const QByteArray& text);
+
+private:
+    const QByteArray& m_strText;
+    char m_cDelimiter;
+    qsizetype m_nPos = 0;
+    qsizetype m_nLine = 1;
+    qsizetype m_nRowLine = 1;
+    bool m_bPlain = false; // after an unclosed quote, quotes are plain characters
+    QStringList m_warnings;
+};
