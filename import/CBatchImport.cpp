@@ -5,10 +5,13 @@
 #include "CImportDoc.h"
 #include "CImportRecord.h"
 #include "CLineReader.h"
+#include "CTextDecoder.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLocale>
+#include <QSet>
 #include <cstdio>
 
 namespace {
@@ -40,15 +43,23 @@ QString CBatchImport::HelpText() {
         "                               chosen on the first page)\n"
         "       import --batch INPUT --output OUT.vby [options]\n"
         "\n"
-        "Turns a delimited text file into a Velloby contact file. With --batch no window is\n"
-        "shown: every line from the start row on becomes one contact, its fields mapped the\n"
-        "way the wizard's \"Process all records using default mappings\" maps them. Fields\n"
-        "are split at every delimiter character; quote characters are ordinary text. Text\n"
-        "that is not UTF-8 is read as Windows-1252. An existing OUT.vby is replaced.\n"
+        "Turns a vCard file, a CSV file or any delimited text file into a Velloby contact\n"
+        "file. With --batch no window is shown. Unless --delimiters, --other or --start-row\n"
+        "is given, the kind of file is found out from its contents: a vCard file (2.1, 3.0\n"
+        "or 4.0) and a CSV file whose first row names its columns are read value by value;\n"
+        "other text is delimited text, whose quoted fields are recognised. UTF-16 and UTF-8\n"
+        "are recognised too; other text is read as Windows-1252. In delimited text every\n"
+        "line from the start row on becomes one contact, its fields mapped the way the\n"
+        "wizard's \"Process all records using default mappings\" maps them; with the\n"
+        "delimiters or the start row given, fields are split at every delimiter character\n"
+        "and quote characters are ordinary text. An existing OUT.vby is replaced. What could\n"
+        "not be kept (photos, sounds, keys) is told on the standard error.\n"
         "\n"
         "Options:\n"
         "  --batch INPUT         import INPUT without the wizard\n"
         "  --output, -o OUT.vby  the contact file to write (required with --batch)\n"
+        "  --format FORMAT       read INPUT as vcard, csv (a header row names the columns)\n"
+        "                        or delimited text, whatever its contents\n"
         "  --delimiters LIST     the delimiters, a comma-separated list of tab, semicolon,\n"
         "                        comma and space, or none (default: tab)\n"
         "  --other CHAR          one more delimiter character\n"
@@ -58,6 +69,8 @@ QString CBatchImport::HelpText() {
         "  --same-mapping        map every record the way the first one is mapped\n"
         "  -h, --help            show this text\n"
         "  --version             show the version\n"
+        "\n"
+        "The options from --delimiters to --same-mapping are for delimited text only.\n"
         "\n"
         "Exit status: 0 when the file was written; 1 when the import failed (the input\n"
         "cannot be read, there is nothing to import, more than 65,535 records, the output\n"
@@ -79,10 +92,11 @@ bool CBatchImport::ParseArguments(const QStringList& arguments, Options& options
     const QCommandLineOption startRow(QStringLiteral("start-row"), QString(), QStringLiteral("N"));
     const QCommandLineOption oneLine(QStringLiteral("one-line"));
     const QCommandLineOption sameMapping(QStringLiteral("same-mapping"));
+    const QCommandLineOption format(QStringLiteral("format"), QString(), QStringLiteral("FORMAT"));
     const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
     const QCommandLineOption version(QStringLiteral("version"));
     parser.addOptions(
-        {batch, output, delimiters, other, startRow, oneLine, sameMapping, help, version});
+        {batch, output, delimiters, other, startRow, oneLine, sameMapping, format, help, version});
     if (!parser.parse(arguments)) {
         *pError = parser.errorText();
         return false;
@@ -154,30 +168,144 @@ bool CBatchImport::ParseArguments(const QStringList& arguments, Options& options
     }
     options.bOneLine = parser.isSet(oneLine);
     options.bSameMapping = parser.isSet(sameMapping);
+    options.bLayoutGiven =
+        parser.isSet(delimiters) || parser.isSet(other) || parser.isSet(startRow);
+    if (parser.isSet(format)) {
+        const QString name = parser.value(format).trimmed().toLower();
+        if (name == QLatin1String("vcard"))
+            options.format = EContactFormat::VCard;
+        else if (name == QLatin1String("csv"))
+            options.format = EContactFormat::Csv;
+        else if (name == QLatin1String("delimited"))
+            options.format = EContactFormat::Delimited;
+        else {
+            *pError = QStringLiteral("Unknown format '%1': use vcard, csv or delimited.")
+                          .arg(parser.value(format));
+            return false;
+        }
+        const bool bDelimitedOptions =
+            options.bLayoutGiven || options.bOneLine || options.bSameMapping;
+        if (options.format != EContactFormat::Delimited && bDelimitedOptions) {
+            *pError = QStringLiteral("--format %1 reads the columns by their names; --delimiters, "
+                                     "--other, --start-row, --one-line and --same-mapping are "
+                                     "for delimited text only.")
+                          .arg(name);
+            return false;
+        }
+    }
     return true;
 }
 
-bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritten) {
+namespace {
+
+// A vCard or CSV file: its contacts as the exchange library reads them, with their groups.
+// `bytes` is let go of once read, so the file and the contacts are not held twice.
+bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, EContactFormat format,
+                    QString* pError, int* pnWritten, QStringList* pSummary) {
+    CContactReader::Result result;
+    QString error;
+    const bool bRead = CContactReader::Read(bytes, format, result, &error);
+    bytes = QByteArray();
+    if (!bRead) {
+        *pError = error.isEmpty()
+                      ? QStringLiteral("Nothing could be read from \"%1\".").arg(options.strInput)
+                      : error;
+        return false;
+    }
+    CImportDoc doc;
+    doc.m_personList.reserve(static_cast<qsizetype>(result.people.size()));
+    QSet<QByteArray> groups;
+    for (CPerson& person : result.people) {
+        doc.m_personList.append(&person);
+        for (const QByteArray& group : person.m_groups) {
+            if (!groups.contains(group)) {
+                groups.insert(group);
+                doc.m_groupList.append(group);
+            }
+        }
+    }
+    if (!doc.OnSaveDocument(options.strOutput, pError))
+        return false;
+    if (pnWritten)
+        *pnWritten = static_cast<int>(doc.m_personList.size());
+    if (pSummary) {
+        const QString count =
+            QLocale(QLocale::English).toString(static_cast<qlonglong>(result.people.size()));
+        pSummary->append(QStringLiteral("%1 %2 written to %3 (read as a %4 file)")
+                             .arg(count,
+                                  result.people.size() == 1 ? QStringLiteral("contact")
+                                                            : QStringLiteral("contacts"),
+                                  options.strOutput,
+                                  result.format == EContactFormat::VCard ? QStringLiteral("vCard")
+                                                                         : QStringLiteral("CSV")));
+        const QStringList leftOut = result.report.Summary();
+        if (leftOut.isEmpty())
+            pSummary->append(QStringLiteral("nothing was left out"));
+        else
+            pSummary->append(leftOut);
+    }
+    return true;
+}
+
+} // namespace
+
+bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritten,
+                          QStringList* pSummary) {
     QFile file(options.strInput);
     if (!file.open(QIODevice::ReadOnly)) {
         *pError =
             QStringLiteral("Cannot open \"%1\": %2.").arg(options.strInput, file.errorString());
         return false;
     }
+    // The delimiters or the start row given, and no format: delimited text, read exactly as
+    // they say.
+    const bool bAsGiven = options.format == EContactFormat::Auto && options.bLayoutGiven;
     QList<QByteArray> lines;
-    if (!CLineReader::ReadLines(file, lines)) {
-        *pError =
-            QStringLiteral("Cannot read \"%1\": %2.").arg(options.strInput, file.errorString());
-        return false;
+    bool bQuotes = false;
+    if (bAsGiven) {
+        if (!CLineReader::ReadLines(file, lines)) {
+            *pError =
+                QStringLiteral("Cannot read \"%1\": %2.").arg(options.strInput, file.errorString());
+            return false;
+        }
+        file.close();
+    } else {
+        QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            *pError =
+                QStringLiteral("Cannot read \"%1\": %2.").arg(options.strInput, file.errorString());
+            return false;
+        }
+        file.close();
+        EContactFormat format = options.format;
+        if (format == EContactFormat::Auto)
+            format = CContactReader::Detect(bytes);
+        if (format == EContactFormat::VCard || format == EContactFormat::Csv)
+            return ImportContacts(options, bytes, format, pError, pnWritten, pSummary);
+        // Delimited text: UTF-16 becomes UTF-8 and a byte-order mark is dropped; other text is
+        // left as it is, since the splitter reads a field that is not UTF-8 as Windows-1252.
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes.remove(0, 3);
+        else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") ||
+                 bytes.left(4096).contains('\0'))
+            bytes = CTextDecoder::ToUtf8(bytes);
+        lines = CLineReader::SplitText(bytes);
+        bytes.clear();
+        bQuotes = CFieldSplitter::HasQuotedFields(lines);
     }
-    file.close();
 
     const CFieldSplitter splitter(
         CFieldSplitter::BuildDelimiters(options.bTab, options.bSemicolon, options.bComma,
                                         options.bSpace, options.bOther, options.strOtherChar));
     CImportRecord records;
-    splitter.BuildRecords(lines, options.nStartRow, records);
+    qsizetype plainFrom = 0;
+    splitter.BuildRecords(lines, options.nStartRow, bQuotes, records, {}, &plainFrom);
     lines.clear();
+    if (plainFrom > 0 && pSummary)
+        pSummary->append(QStringLiteral("the quote opened in line %1 does not close within %2 "
+                                        "lines; from there on the file was read as plain text")
+                             .arg(plainFrom)
+                             .arg(CFieldSplitter::kMaxQuotedLines));
     const QString problem = CImportDoc::CheckRecordCount(records, options.nStartRow);
     if (!problem.isEmpty()) {
         *pError = problem;
@@ -221,10 +349,13 @@ int CBatchImport::Run(const QStringList& arguments) {
         return 0;
     }
     int written = 0;
-    if (!Import(options, &error, &written)) {
+    QStringList summary;
+    if (!Import(options, &error, &written, &summary)) {
         PrintTo(stderr, QStringLiteral("import: %1\n").arg(error));
         return 1;
     }
+    for (const QString& line : summary)
+        PrintTo(stderr, QStringLiteral("import: %1\n").arg(line));
     PrintTo(
         stdout,
         QStringLiteral("import: %1 records written to %2\n").arg(written).arg(options.strOutput));

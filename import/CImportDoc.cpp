@@ -53,9 +53,8 @@ void CImportDoc::Serialize(CArchive& ar) const {
     if (m_personList.size() > kMaxRecords)
         throw CArchiveException("more records than a contact file can hold");
     ar.WriteDWord(CPerson::kCurrentVersion);
-    ar.WriteStringList({});
+    ar.WriteStringList(m_groupList);
     ar.WriteWord(static_cast<quint16>(m_personList.size()));
-    // Imported records belong to no group: nothing in the import ever fills m_groups.
     for (CPerson* pPerson : m_personList)
         pPerson->Serialize(ar, CPerson::kCurrentVersion);
     ar.WriteDWord(0);

@@ -37,6 +37,9 @@ public:
     static QString CheckRecordCount(const CImportRecord& records, int nStartRow);
 
     QList<CPerson*> m_personList;
+    // The group names of the file. The delimited-text import fills no groups; contacts read from
+    // a vCard or CSV file may belong to some, and every group an entry names is listed here.
+    QList<QByteArray> m_groupList;
     // The clock for the time value; tests may replace it.
     std::function<quint32()> m_fnCurrentTime;
 };

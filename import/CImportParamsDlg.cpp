@@ -66,6 +66,9 @@ CImportParamsDlg::CImportParamsDlg(QWidget* parent) : QDialog(parent) {
     otherRow->addStretch();
     groupLayout->addLayout(otherRow, 1, 1, 1, 2);
 
+    const QString quotesText = QStringLiteral("Fields may be in &quotes");
+    m_checkQuotes = Named(new QCheckBox(quotesText, this), "quotesCheck", Plain(quotesText));
+
     const QString oneLineText = QStringLiteral("City, state and &ZIP are on one line (Important!)");
     m_checkOneLine = Named(new QCheckBox(oneLineText, this), "oneLineCheck", Plain(oneLineText));
 
@@ -114,6 +117,7 @@ CImportParamsDlg::CImportParamsDlg(QWidget* parent) : QDialog(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(intro);
     layout->addWidget(group);
+    layout->addWidget(m_checkQuotes);
     layout->addWidget(m_checkOneLine);
     layout->addLayout(startRow);
     layout->addLayout(previewRow);
@@ -125,7 +129,8 @@ CImportParamsDlg::CImportParamsDlg(QWidget* parent) : QDialog(parent) {
     setTabOrder(m_checkComma, m_checkSpace);
     setTabOrder(m_checkSpace, m_checkOther);
     setTabOrder(m_checkOther, m_editOther);
-    setTabOrder(m_editOther, m_checkOneLine);
+    setTabOrder(m_editOther, m_checkQuotes);
+    setTabOrder(m_checkQuotes, m_checkOneLine);
     setTabOrder(m_checkOneLine, m_spinStartRow);
     setTabOrder(m_spinStartRow, m_listPreview);
     setTabOrder(m_listPreview, m_btnNext);
@@ -159,6 +164,7 @@ void CImportParamsDlg::UpdateData(bool bSaveAndValidate) {
         m_bOther = m_checkOther->isChecked();
         m_strOtherChar = m_editOther->text().left(1);
         m_bOneLine = m_checkOneLine->isChecked();
+        m_bQuotes = m_checkQuotes->isChecked();
         return;
     }
     m_spinStartRow->SetText(m_strStartRow);
@@ -170,6 +176,7 @@ void CImportParamsDlg::UpdateData(bool bSaveAndValidate) {
     m_checkOther->setChecked(m_bOther);
     m_editOther->setText(m_strOtherChar);
     m_checkOneLine->setChecked(m_bOneLine);
+    m_checkQuotes->setChecked(m_bQuotes);
 }
 
 QString CImportParamsDlg::BuildDelimiters() const {

@@ -43,6 +43,9 @@ public:
     bool m_bTab = true;
     QString m_strOtherChar;
     bool m_bOneLine = false;
+    // "Fields may be in quotes": quoted fields keep their delimiters and line breaks. Set when a
+    // file is read, from whether it holds quoted fields.
+    bool m_bQuotes = false;
     QList<QByteArray> m_lines;
 
     // Going back to the first page keeps the choices made, as going on does.
@@ -60,6 +63,7 @@ private:
     QCheckBox* m_checkOther;
     QLineEdit* m_editOther;
     QCheckBox* m_checkOneLine;
+    QCheckBox* m_checkQuotes;
     QLabel* m_labelFile;
     CPreviewModel* m_preview;
 };

@@ -4,8 +4,10 @@
 #include "CImportDoc.h"
 #include "CImportMapDlg.h"
 #include "CImportParamsDlg.h"
+#include "CImportPreviewDlg.h"
 #include "CImportProgressDlg.h"
 #include "CLineReader.h"
+#include "CTextDecoder.h"
 #include "IFileDialogs.h"
 #include "IPrompt.h"
 
@@ -71,6 +73,7 @@ CImportView::CImportView(QWidget* parent) : QWidget(parent) {
 
     m_paramsDlg = new CImportParamsDlg(this);
     m_mapDlg = new CImportMapDlg(this);
+    m_previewDlg = new CImportPreviewDlg(this);
 
     connect(m_editFileName, &QLineEdit::textChanged, this, &CImportView::OnChangeFileName);
     connect(m_editFileName, &QLineEdit::returnPressed, this, [this] {
@@ -118,9 +121,36 @@ bool CImportView::ReadLines() {
     // The lines are read once; a different file chosen after going back is read anew.
     if (!m_bLinesRead || m_strLinesFile != m_fileName) {
         CWaitCursor wait;
+        QByteArray bytes;
+        bool bRead = true;
+        constexpr qint64 kChunk = 1 << 20;
+        for (;;) {
+            QByteArray chunk(kChunk, Qt::Uninitialized);
+            const qint64 got = file.read(chunk.data(), kChunk);
+            if (got < 0) {
+                bRead = false;
+                break;
+            }
+            if (got == 0)
+                break;
+            bytes.append(chunk.constData(), got);
+        }
+        // UTF-16 text is turned into UTF-8 first, and a UTF-8 byte-order mark is no part of the
+        // first field. Other text is left as it is: the splitter reads a field that is not UTF-8
+        // as Windows-1252.
+        if (bytes.startsWith("\xEF\xBB\xBF"))
+            bytes.remove(0, 3);
+        else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") ||
+                 bytes.left(4096).contains('\0'))
+            bytes = CTextDecoder::ToUtf8(bytes);
         m_paramsDlg->m_lines.clear();
-        const bool bRead = CLineReader::ReadLines(file, m_paramsDlg->m_lines);
+        CLineReader reader(m_paramsDlg->m_lines);
+        reader.Feed(bytes);
+        // After a read error the complete lines read so far stay; a cut-off line does not.
+        if (bRead)
+            reader.Finish();
         m_paramsDlg->m_strFileLabel = m_fileName;
+        m_paramsDlg->m_bQuotes = CFieldSplitter::HasQuotedFields(m_paramsDlg->m_lines);
         m_bLinesRead = true;
         m_strLinesFile = m_fileName;
         if (!bRead) {
@@ -129,8 +159,27 @@ bool CImportView::ReadLines() {
             IPrompt::Message(this, FileErrorMessage());
             QApplication::setOverrideCursor(Qt::WaitCursor);
         }
+        ReadContacts(bytes);
     }
     return true;
+}
+
+void CImportView::ReadContacts(const QByteArray& bytes) {
+    m_bPreview = false;
+    m_contacts = CContactReader::Result();
+    const EContactFormat format = CContactReader::Detect(bytes);
+    if (format != EContactFormat::VCard && format != EContactFormat::Csv)
+        return;
+    QString error;
+    if (!CContactReader::Read(bytes, format, m_contacts, &error)) {
+        m_contacts = CContactReader::Result();
+        QApplication::restoreOverrideCursor();
+        IPrompt::Message(this, error.isEmpty() ? FileErrorMessage() : error);
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        return;
+    }
+    m_previewDlg->SetContacts(m_fileName, &m_contacts);
+    m_bPreview = true;
 }
 
 bool CImportView::BuildRecords() {
@@ -145,9 +194,21 @@ bool CImportView::BuildRecords() {
     progress.SetStep(1);
     progress.Create();
     const CFieldSplitter splitter(delimiters);
-    splitter.BuildRecords(m_paramsDlg->m_lines, startRow, m_mapDlg->m_records,
-                          [&progress] { progress.StepIt(); });
+    qsizetype plainFrom = 0;
+    splitter.BuildRecords(
+        m_paramsDlg->m_lines, startRow, m_paramsDlg->m_bQuotes, m_mapDlg->m_records,
+        [&progress] { progress.StepIt(); }, &plainFrom);
     progress.Destroy();
+    if (plainFrom > 0) {
+        QApplication::restoreOverrideCursor();
+        IPrompt::Message(this,
+                         QStringLiteral("The quote opened in line %1 does not close within %2 "
+                                        "lines, so the file is read as plain text from that line "
+                                        "on: quote characters there are part of the fields.")
+                             .arg(plainFrom)
+                             .arg(CFieldSplitter::kMaxQuotedLines));
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
 
     const QString problem = CImportDoc::CheckRecordCount(m_mapDlg->m_records, startRow);
     if (!problem.isEmpty()) {
@@ -164,9 +225,28 @@ bool CImportView::OnNext() {
     m_fileName = m_editFileName->text();
     if (!ReadLines())
         return false;
+    bool bShowPreview = m_bPreview;
     for (;;) {
-        if (m_paramsDlg->RunModal() != QDialog::Accepted)
-            return false; // back on the first page
+        if (bShowPreview) {
+            const int result = m_previewDlg->RunModal();
+            if (result == QDialog::Accepted) {
+                if (!OnSaveContacts())
+                    return false; // the save was cancelled: back on the first page
+                emit closeRequested();
+                return true;
+            }
+            if (result != CImportPreviewDlg::MapByHand)
+                return false; // back on the first page
+        }
+        if (m_paramsDlg->RunModal() != QDialog::Accepted) {
+            // Back to the page the user came from.
+            if (m_bPreview) {
+                bShowPreview = true;
+                continue;
+            }
+            return false;
+        }
+        bShowPreview = false;
         if (!BuildRecords())
             continue; // nothing to map: the parameters page again
         if (m_mapDlg->RunModal() != QDialog::Accepted)
@@ -181,6 +261,22 @@ bool CImportView::OnNext() {
 bool CImportView::OnSaveOutput() {
     CImportDoc doc;
     doc.AddRecords(m_mapDlg->m_records);
+    return SaveDocument(doc);
+}
+
+bool CImportView::OnSaveContacts() {
+    CImportDoc doc;
+    doc.m_personList.reserve(static_cast<qsizetype>(m_contacts.people.size()));
+    for (CPerson& person : m_contacts.people) {
+        doc.m_personList.append(&person);
+        for (const QByteArray& group : person.m_groups)
+            if (!doc.m_groupList.contains(group))
+                doc.m_groupList.append(group);
+    }
+    return SaveDocument(doc);
+}
+
+bool CImportView::SaveDocument(const CImportDoc& doc) {
     for (;;) {
         const QString path = IFileDialogs::Instance().GetSaveFileName(
             this, QStringLiteral("Save As"), QStringLiteral("import.vby"),

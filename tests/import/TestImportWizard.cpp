@@ -21,8 +21,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -93,6 +93,20 @@ void ChooseSemicolon(QDialog* page, const QString& startRow) {
     spin->SetText(QString());
     QTest::keyClicks(spin, startRow);
     QTest::mouseClick(Child<QPushButton>(page, "nextButton"), Qt::LeftButton);
+}
+
+// The sample names its columns in its first row, so it opens on the preview page; the specified
+// pages are one click away.
+void MapByHand(QDialog* page) {
+    QCOMPARE(page->objectName(), QString("importPreviewDlg"));
+    QTest::mouseClick(Child<QPushButton>(page, "mapByHandButton"), Qt::LeftButton);
+}
+
+// Going back from the parameters page shows the preview page again; Escape there goes back to
+// the first page.
+void LeavePreview(QDialog* page) {
+    QCOMPARE(page->objectName(), QString("importPreviewDlg"));
+    page->reject();
 }
 
 // Clicks a row of a list the way a user does.
@@ -182,6 +196,7 @@ private slots:
         CMainFrame frame;
         CImportView* view = frame.View();
         view->m_editFileName->setText(path);
+        driver.Queue(MapByHand);
         driver.Queue([&](QDialog* page) {
             QCOMPARE(page->windowTitle(), QString("Specify parameters for import"));
             QCOMPARE(Child<QLabel>(page, "fileLabel")->text(), path);
@@ -211,14 +226,16 @@ private slots:
             spin->SetText(QString());
             QTest::keyClicks(spin, "12345678");
             QCOMPARE(spin->Text(), QString("123456"));
-            page->reject(); // Escape: back to the first page
+            page->reject(); // Escape: back to the preview, then to the first page
         });
+        driver.Queue(LeavePreview);
         QVERIFY(!view->OnNext());
         QCOMPARE(driver.Pending(), 0);
         QCOMPARE(view->m_paramsDlg->m_lines.size(), 4);
         // Shown again: the lines read before, start row 1, the other choices kept.
         QFile::remove(path);
         WriteText(path, "changed\n");
+        driver.Queue(MapByHand);
         driver.Queue([&](QDialog* page) {
             QCOMPARE(Child<QTreeView>(page, "previewList")->model()->rowCount(), 4);
             QCOMPARE(Child<CStartRowSpin>(page, "startRowSpin")->Text(), QString("1"));
@@ -234,6 +251,7 @@ private slots:
             QVERIFY(otherChar->isEnabled());
             page->reject();
         });
+        driver.Queue(LeavePreview);
         QVERIFY(!view->OnNext());
         QCOMPARE(driver.Pending(), 0);
         QCOMPARE(view->m_paramsDlg->BuildDelimiters(), QString("\t|"));
@@ -246,11 +264,14 @@ private slots:
         CMainFrame frame;
         CImportView* view = frame.View();
         view->m_editFileName->setText(path);
+        driver.Queue(MapByHand);
         driver.Queue([](QDialog* page) { ChooseSemicolon(page, "5"); });
         // No record from row 5 on: told so, and the parameters page comes back.
         driver.Queue([](QDialog* page) { page->reject(); });
+        driver.Queue(LeavePreview);
         QVERIFY(!view->OnNext());
-        QCOMPARE(driver.m_shown, (QStringList{"importParamsDlg", "importParamsDlg"}));
+        QCOMPARE(driver.m_shown, (QStringList{"importPreviewDlg", "importParamsDlg",
+                                              "importParamsDlg", "importPreviewDlg"}));
         QCOMPARE(prompt.m_texts.size(), 1);
         QVERIFY(prompt.m_texts[0].contains("nothing to import"));
     }
@@ -298,6 +319,7 @@ private slots:
         QTest::keyClicks(view->m_editFileName, input);
 
         // Parameters, then back from the mapping page.
+        driver.Queue(MapByHand);
         driver.Queue([](QDialog* page) { ChooseSemicolon(page, "1"); });
         driver.Queue([](QDialog* page) {
             QCOMPARE(Child<QLabel>(page, "recordCountLabel")->text(), QString("4"));
@@ -443,6 +465,7 @@ private slots:
         QSignalSpy closing(view, &CImportView::closeRequested);
         view->m_editFileName->setText(input);
         for (int pass = 0; pass < 2; ++pass) {
+            driver.Queue(MapByHand);
             driver.Queue([](QDialog* page) { ChooseSemicolon(page, "2"); });
             driver.Queue([](QDialog* page) {
                 QTest::mouseClick(Child<QPushButton>(page, "doneButton"), Qt::LeftButton);
@@ -455,8 +478,9 @@ private slots:
         // A later "&Next  >>" runs the pages again.
         files.QueueAnswer(m_dir.filePath("again.vby"));
         QVERIFY(view->OnNext());
-        QCOMPARE(driver.m_shown, (QStringList{"importParamsDlg", "importMapDlg", "importParamsDlg",
-                                              "importMapDlg"}));
+        QCOMPARE(driver.m_shown,
+                 (QStringList{"importPreviewDlg", "importParamsDlg", "importMapDlg",
+                              "importPreviewDlg", "importParamsDlg", "importMapDlg"}));
         QVERIFY(QFile::exists(m_dir.filePath("again.vby")));
     }
 
