@@ -20,6 +20,7 @@ constexpr int FileMruLast = 57619;
 constexpr int AppExit = 57665;
 // Edit
 constexpr int EditUndo = 57643;
+constexpr int EditRedo = 57644;
 constexpr int EditCut = 57635;
 constexpr int EditCopy = 57634;
 constexpr int EditPaste = 57637;

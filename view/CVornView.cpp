@@ -570,6 +570,7 @@ void CVornView::ConnectCommands(const QHash<int, QAction*>& actions) {
     ConnectOutputCommands(actions);
     // Edit and clipboard commands
     ConnectEditCommands(actions);
+    ConnectUndoCommands(actions);
 }
 
 void CVornView::OnProperties() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CUndoHistory.h"
 #include "IFormView.h"
 
 #include <QHash>
@@ -318,4 +319,27 @@ private:
     void ConnectOutputCommands(const QHash<int, QAction*>& actions);
     // Made on the first print command; shared so the form's destructor needs no QPrinter.
     std::shared_ptr<QPrinter> m_pPrinter;
+
+    // Undo and redo of entry commands (CVornViewUndo.cpp).
+public:
+    CUndoHistory& UndoHistory() { return m_undo; }
+public slots:
+    // Redoes the focused field's undone edit, else the last entry command undone.
+    void OnEditRedo();
+
+private:
+    void ConnectUndoCommands(const QHash<int, QAction*>& actions);
+    // Sets the texts and states of Undo and Redo; `bFieldUndo`: the focused field can undo.
+    void UpdateUndoCommands(bool bFieldUndo);
+    static bool FieldCanUndo(QWidget* pField);
+    static bool FieldCanRedo(QWidget* pField);
+    // Undoes or redoes the last entry command and shows the result.
+    void UndoEntryCommand();
+    void RedoEntryCommand();
+    void ShowUndoChange(const CUndoHistory::SChange& change);
+    // After a command the fields' own undo steps are forgotten: the typing they would undo is
+    // stored in the entry, and Undo now takes back the command.
+    void ForgetFieldEdits();
+    QAction* m_pActionRedo = nullptr;
+    CUndoHistory m_undo{m_doc};
 };

@@ -186,8 +186,7 @@ void CVornView::UpdateEditCommands() {
     }
     const QMimeData* pData = QGuiApplication::clipboard()->mimeData();
     const bool bPaste = pField && pData && pData->hasText();
-    if (m_pActionUndo)
-        m_pActionUndo->setEnabled(bUndo);
+    UpdateUndoCommands(bUndo);
     if (m_pActionCut)
         m_pActionCut->setEnabled(bSelection);
     if (m_pActionCopy)
@@ -206,6 +205,10 @@ void CVornView::UpdateCopyEntries() {
 
 void CVornView::OnEditUndo() {
     QWidget* pField = FocusedTextField();
+    if (!FieldCanUndo(pField)) {
+        UndoEntryCommand();
+        return;
+    }
     if (auto* pEdit = qobject_cast<QLineEdit*>(pField))
         pEdit->undo();
     else if (auto* pEdit = qobject_cast<QPlainTextEdit*>(pField))

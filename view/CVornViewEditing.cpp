@@ -200,6 +200,7 @@ void CVornView::AddEntry() {
     }
     CPerson* pPerson = pNew.get();
     m_doc.m_personList.push_back(std::move(pNew));
+    m_undo.RecordAdd(pPerson);
     int row;
     {
         CSilent silent(m_nSilent);
@@ -242,6 +243,7 @@ void CVornView::UpdateEntry() {
         return;
     }
     const int oldRow = m_pPeopleModel->FindPerson(pPerson, m_nShownIndex);
+    m_undo.RecordUpdate(pPerson);
     FieldsToPerson(*pPerson);
     TrimLeadingBlanks(pPerson->m_strName);
     {
@@ -317,10 +319,8 @@ void CVornView::DeleteEntries() {
         CSilent silent(m_nSilent);
         m_pPeopleModel->RemoveRows(rows);
     }
-    // One pass over the file's entries keeps their order.
-    std::erase_if(m_doc.m_personList, [&doomed](const std::unique_ptr<CPerson>& p) {
-        return std::binary_search(doomed.begin(), doomed.end(), p.get());
-    });
+    // One pass over the file's entries keeps their order; the history keeps the records.
+    m_undo.RecordDelete(doomed);
 
     // What is shown next: the line that took the first deleted line's place, else the line
     // before it, else nothing.

@@ -256,6 +256,7 @@ void CVornView::OnAddGroup() {
                 m_btnDeleteGroup->setEnabled(true);
                 m_btnRenameGroup->setEnabled(true);
                 m_doc.m_groupList.append(stored);
+                m_undo.RecordNewGroup(stored);
                 m_doc.SetModifiedFlag(true);
                 m_strTotalGroups = QString::number(m_listGroups->count() - kFirstGroupLine);
                 m_strSelectedGroups = QString::number(m_listGroups->selectedItems().size());
@@ -275,6 +276,7 @@ void CVornView::OnDeleteGroup() {
         // Asked whatever the delete confirmation setting says: a group is lost for every entry.
         if (IPrompt::Ask(this, kDeleteGroupQuestion + pCaret->text(), IPrompt::YesNo) ==
             IPrompt::AnswerYes) {
+            m_undo.RecordDeleteGroup(name);
             m_doc.m_groupList.removeOne(name);
             for (const auto& pPerson : m_doc.m_personList)
                 pPerson->m_groups.removeOne(name);
@@ -335,6 +337,7 @@ void CVornView::OnRenameGroup() {
     }
     // The records carry the new name before the list is filtered again, so the group's members
     // stay listed. The name moves to the end of the file's list of groups.
+    m_undo.RecordRenameGroup(oldName, newName);
     m_doc.m_groupList.removeOne(oldName);
     m_doc.m_groupList.append(newName);
     m_doc.SetModifiedFlag(true);
