@@ -116,6 +116,11 @@ public:
 
     // For a delete: takes the records out now.
     void TakeOutNow(CVornDoc& doc) { m_held = TakeOut(doc, m_people); }
+    // Group names that came with the records: `names`, from position `nAt` of the document's.
+    void SetNewGroups(QList<QByteArray> names, qsizetype nAt) {
+        m_groups = std::move(names);
+        m_nGroupAt = nAt;
+    }
 
     void Undo(CVornDoc& doc, SChange& change) override {
         if (GetKind() == Kind::Delete)
@@ -147,14 +152,22 @@ private:
     void Enter(CVornDoc& doc, SChange& change) {
         PutBack(doc, m_held);
         change.entered.insert(change.entered.end(), m_people.begin(), m_people.end());
+        for (qsizetype i = 0; i < m_groups.size(); ++i)
+            InsertName(doc.m_groupList, m_nGroupAt + i, m_groups[i]);
+        change.bGroups = change.bGroups || !m_groups.isEmpty();
     }
     void Leave(CVornDoc& doc, SChange& change) {
         m_held = TakeOut(doc, m_people);
         change.left.insert(change.left.end(), m_people.begin(), m_people.end());
+        for (qsizetype i = m_groups.size(); i-- > 0;)
+            RemoveName(doc.m_groupList, m_nGroupAt + i, m_groups[i]);
+        change.bGroups = change.bGroups || !m_groups.isEmpty();
     }
 
     std::vector<CPerson*> m_people;
     std::vector<SHeld> m_held;
+    QList<QByteArray> m_groups;
+    qsizetype m_nGroupAt = 0;
 };
 
 // One record changed in place: the command holds the other version and swaps.
@@ -381,13 +394,17 @@ void CUndoHistory::RecordDelete(std::vector<CPerson*> people) {
     Push(std::move(pCommand));
 }
 
-void CUndoHistory::RecordAddEntries(size_t nFirst, Kind kind) {
+void CUndoHistory::RecordAddEntries(size_t nFirst, Kind kind, qsizetype nNewGroups) {
     std::vector<CPerson*> people;
     for (size_t i = nFirst; i < m_doc.m_personList.size(); ++i)
         people.push_back(m_doc.m_personList[i].get());
-    if (people.empty())
+    nNewGroups = std::clamp<qsizetype>(nNewGroups, 0, m_doc.m_groupList.size());
+    if (people.empty() && nNewGroups == 0)
         return;
-    Push(std::make_unique<CRecordsCommand>(kind, Sorted(std::move(people))));
+    auto pCommand = std::make_unique<CRecordsCommand>(kind, Sorted(std::move(people)));
+    const qsizetype nAt = m_doc.m_groupList.size() - nNewGroups;
+    pCommand->SetNewGroups(m_doc.m_groupList.mid(nAt), nAt);
+    Push(std::move(pCommand));
 }
 
 void CUndoHistory::RecordNewGroup(const QByteArray& name) {

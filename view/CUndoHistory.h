@@ -70,9 +70,10 @@ public:
     // Takes `people` out of the document (the others keep their order) and keeps them, instead
     // of destroying them. Their lines must already be gone from the form.
     void RecordDelete(std::vector<CPerson*> people);
-    // After records were appended to the document from position `nFirst` onwards, as one
-    // command: `kind` is Kind::AddFromFile or Kind::Paste.
-    void RecordAddEntries(size_t nFirst, Kind kind);
+    // After records were appended to the document from position `nFirst` onwards, and the
+    // last `nNewGroups` group names were appended with them, as one command: `kind` is
+    // Kind::AddFromFile or Kind::Paste.
+    void RecordAddEntries(size_t nFirst, Kind kind, qsizetype nNewGroups = 0);
     // After `name` was appended to the document's group names.
     void RecordNewGroup(const QByteArray& name);
     // Before the group `oldName` is renamed: keeps its place among the group names and the

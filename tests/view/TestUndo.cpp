@@ -548,6 +548,7 @@ void TestUndo::historyCommands() {
     doc.OnNewDocument();
     for (const CPerson& person : Book())
         doc.m_personList.push_back(std::make_unique<CPerson>(person));
+    doc.m_groupList = {"A", "B"};
     CUndoHistory history(doc);
     const auto records = [&doc] {
         std::vector<std::pair<const CPerson*, QString>> out;
@@ -577,11 +578,15 @@ void TestUndo::historyCommands() {
         history.RecordMerges(std::move(results));
         kind = int(CUndoHistory::Kind::Merge);
     } else {
+        // Two entries and the group one of them brought.
         const size_t nFirst = doc.m_personList.size();
         for (const char* name : {"Xi", "Yo"})
-            doc.m_personList.push_back(std::make_unique<CPerson>(CFormFixture::Person(name)));
-        history.RecordAddEntries(nFirst, CUndoHistory::Kind(kind));
+            doc.m_personList.push_back(
+                std::make_unique<CPerson>(CFormFixture::Person(name, {}, {}, {"New"})));
+        doc.m_groupList.append("New");
+        history.RecordAddEntries(nFirst, CUndoHistory::Kind(kind), 1);
     }
+    const QList<QByteArray> groupsAfter = doc.m_groupList;
     doc.SetModifiedFlag(true);
     const auto after = records();
     QCOMPARE(history.UndoLabel(), label);
@@ -589,11 +594,13 @@ void TestUndo::historyCommands() {
     for (int round = 0; round < 2; ++round) {
         const CUndoHistory::SChange undone = history.Undo();
         QVERIFY(records() == before);
+        QCOMPARE(doc.m_groupList, QList<QByteArray>({"A", "B"}));
         QVERIFY(!doc.IsModified());
         QCOMPARE(undone.kind, CUndoHistory::Kind(kind));
         QCOMPARE(history.RedoLabel(), label);
         const CUndoHistory::SChange redone = history.Redo();
         QVERIFY(records() == after);
+        QCOMPARE(doc.m_groupList, groupsAfter);
         QVERIFY(doc.IsModified());
         // What each way reports is what the form must list or drop.
         QCOMPARE(undone.entered.size(), redone.left.size());
