@@ -50,6 +50,12 @@ void PutBack(CVornDoc& doc, std::vector<SHeld>& held) {
     held.clear();
 }
 
+bool AllIn(const std::vector<const CPerson*>& records, const std::vector<CPerson*>& people) {
+    return std::all_of(people.begin(), people.end(), [&records](const CPerson* p) {
+        return std::binary_search(records.begin(), records.end(), p);
+    });
+}
+
 // A record carrying a group, and where the name stands in its list.
 struct SMember {
     CPerson* pPerson = nullptr;
@@ -98,6 +104,10 @@ public:
     virtual void Undo(CVornDoc& doc, SChange& change) = 0;
     virtual void Redo(CVornDoc& doc, SChange& change) = 0;
     virtual QString Label() const = 0;
+    // Whether the records an undo (or a redo) works on are all in the document, whose records
+    // are `records` (in ascending order). A command that changes records without recording it
+    // would leave the history pointing at records that are gone.
+    virtual bool Finds(const std::vector<const CPerson*>& records, bool bUndo) const = 0;
     Kind GetKind() const { return m_kind; }
 
 private:
@@ -133,6 +143,11 @@ public:
             Leave(doc, change);
         else
             Enter(doc, change);
+    }
+    bool Finds(const std::vector<const CPerson*>& records, bool bUndo) const override {
+        // The records are in the document exactly when the command is done, except for a
+        // delete, where it is the other way round; those out are held here.
+        return (bUndo == (GetKind() == Kind::Delete)) || AllIn(records, m_people);
     }
     QString Label() const override {
         switch (GetKind()) {
@@ -179,6 +194,9 @@ public:
     void Undo(CVornDoc&, SChange& change) override { Swap(change); }
     void Redo(CVornDoc&, SChange& change) override { Swap(change); }
     QString Label() const override { return QStringLiteral("Update"); }
+    bool Finds(const std::vector<const CPerson*>& records, bool) const override {
+        return AllIn(records, {m_pPerson});
+    }
 
 private:
     void Swap(SChange& change) {
@@ -228,6 +246,13 @@ public:
         }
     }
     QString Label() const override { return QStringLiteral("Merge"); }
+    bool Finds(const std::vector<const CPerson*>& records, bool bUndo) const override {
+        for (const SMerge& merge : m_merges) {
+            if (!AllIn(records, {merge.pKept}) || (!bUndo && !AllIn(records, merge.people)))
+                return false;
+        }
+        return true;
+    }
 
 private:
     struct SMerge {
@@ -254,6 +279,7 @@ public:
         change.bGroups = true;
     }
     QString Label() const override { return QStringLiteral("New Group"); }
+    bool Finds(const std::vector<const CPerson*>&, bool) const override { return true; }
 
 private:
     QByteArray m_name;
@@ -282,6 +308,9 @@ public:
         Report(change);
     }
     QString Label() const override { return QStringLiteral("Delete Group"); }
+    bool Finds(const std::vector<const CPerson*>& records, bool) const override {
+        return AllIn(records, PeopleOf(m_members));
+    }
 
 private:
     void Report(SChange& change) const {
@@ -317,6 +346,9 @@ public:
         Rename(m_old, m_new, change);
     }
     QString Label() const override { return QStringLiteral("Rename Group"); }
+    bool Finds(const std::vector<const CPerson*>& records, bool) const override {
+        return AllIn(records, PeopleOf(m_members));
+    }
 
 private:
     void Rename(const QByteArray& from, const QByteArray& to, SChange& change) const {
@@ -439,9 +471,22 @@ QString CUndoHistory::RedoLabel() const {
     return CanRedo() ? m_commands[m_nDone]->Label() : QString();
 }
 
+bool CUndoHistory::Finds(const CCommand& command, bool bUndo) {
+    std::vector<const CPerson*> records;
+    records.reserve(m_doc.m_personList.size());
+    for (const auto& pPerson : m_doc.m_personList)
+        records.push_back(pPerson.get());
+    std::sort(records.begin(), records.end());
+    if (command.Finds(records, bUndo))
+        return true;
+    // The document was changed around the history: nothing in it can be trusted any more.
+    Clear();
+    return false;
+}
+
 CUndoHistory::SChange CUndoHistory::Undo() {
     SChange change;
-    if (!CanUndo())
+    if (!CanUndo() || !Finds(*m_commands[m_nDone - 1], true))
         return change;
     CCommand& command = *m_commands[--m_nDone];
     change.kind = command.GetKind();
@@ -455,7 +500,7 @@ CUndoHistory::SChange CUndoHistory::Undo() {
 
 CUndoHistory::SChange CUndoHistory::Redo() {
     SChange change;
-    if (!CanRedo())
+    if (!CanRedo() || !Finds(*m_commands[m_nDone], false))
         return change;
     CCommand& command = *m_commands[m_nDone++];
     change.kind = command.GetKind();

@@ -93,7 +93,9 @@ public:
     QString UndoLabel() const;
     QString RedoLabel() const;
     // Undoes the last command done, or redoes the last one undone; sets the document's modified
-    // flag: clear exactly when the document is back where it was last saved.
+    // flag: clear exactly when the document is back where it was last saved. A command whose
+    // records are no longer in the document (removed by something the history did not record)
+    // changes nothing, and the history forgets everything.
     SChange Undo();
     SChange Redo();
 
@@ -113,6 +115,8 @@ signals:
 
 private:
     void Push(std::unique_ptr<CCommand> pCommand);
+    // Whether `command` finds its records in the document; forgets everything when not.
+    bool Finds(const CCommand& command, bool bUndo);
 
     CVornDoc& m_doc;
     std::deque<std::unique_ptr<CCommand>> m_commands;

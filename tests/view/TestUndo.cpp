@@ -318,6 +318,7 @@ private slots:
     void forgottenOnNewAndOpen();
     void historyCommands_data();
     void historyCommands();
+    void documentChangedAroundTheHistory();
 };
 
 void TestUndo::sequences_data() {
@@ -606,6 +607,26 @@ void TestUndo::historyCommands() {
         QCOMPARE(undone.entered.size(), redone.left.size());
         QCOMPARE(undone.left.size(), redone.entered.size());
     }
+}
+
+void TestUndo::documentChangedAroundTheHistory() {
+    CNotesLabel notes;
+    CVornDoc doc(notes);
+    doc.OnNewDocument();
+    for (const CPerson& person : Book())
+        doc.m_personList.push_back(std::make_unique<CPerson>(person));
+    CUndoHistory history(doc);
+    CPerson* pBob = doc.m_personList[1].get();
+    history.RecordUpdate(pBob);
+    pBob->m_strPhone = "changed";
+    history.RecordDeleteGroup("B");
+    // Bob leaves the document without the history knowing: nothing may touch him any more.
+    doc.m_personList.erase(doc.m_personList.begin() + 1);
+    const CUndoHistory::SChange change = history.Undo();
+    QVERIFY(change.changed.empty() && change.entered.empty() && !change.bGroups);
+    QCOMPARE(history.Count(), 0);
+    QVERIFY(!history.CanUndo());
+    QCOMPARE(doc.m_personList.size(), size_t(4));
 }
 
 QTEST_MAIN(TestUndo)
