@@ -1,84 +1,236 @@
 #include "CSafeFile.h"
 
+#include "IFileSystem.h"
+
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+// The system's own calls, in use unless a test puts a double in place.
 namespace {
 
-QString Reason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+class CSystemFileSystem : public IFileSystem {
+public:
+    int Open(const char* path, int flags, mode_t mode) override {
+        return ::open(path, flags, mode);
+    }
+    ssize_t Write(int fd, const void* data, size_t size) override {
+        return ::write(fd, data, size);
+    }
+    int Sync(int fd) override { return ::fsync(fd); }
+    int Close(int fd) override { return ::close(fd); }
+    int Rename(const char* from, const char* to) override { return std::rename(from, to); }
+};
 
-bool Fail(QString* pError, const QString& path, const QString& why) {
-    if (pError)
-        *pError = QStringLiteral("Cannot save \"%1\": %2.").arg(path, why);
+CSystemFileSystem g_system;
+IFileSystem* g_pInstance = nullptr;
+
+} // namespace
+
+IFileSystem& IFileSystem::Instance() {
+    return g_pInstance ? *g_pInstance : g_system;
+}
+
+void IFileSystem::SetInstance(IFileSystem* fileSystem) {
+    g_pInstance = fileSystem;
+}
+
+namespace {
+
+using Step = CSafeFile::Step;
+
+bool Fail(CSafeFile::SFailure* pFailure, Step step, int error, bool bOldFileKept) {
+    if (pFailure) {
+        pFailure->nStep = step;
+        pFailure->nError = error;
+        pFailure->strReason = CSafeFile::Reason(error);
+        pFailure->bOldFileKept = bOldFileKept;
+    }
     return false;
+}
+
+// Writes all of `bytes` to `fd`: a write may take fewer bytes than asked, or be interrupted
+// before it takes any, so it is repeated until everything is written or it fails. Returns 0,
+// or the error.
+int WriteAll(IFileSystem& fs, int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = fs.Write(fd, data, size_t(left));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        // Nothing written and no error: the device takes no more.
+        if (written == 0)
+            return ENOSPC;
+        data += written;
+        left -= written;
+    }
+    return 0;
+}
+
+int SyncFile(IFileSystem& fs, int fd) {
+    for (;;) {
+        if (fs.Sync(fd) == 0)
+            return 0;
+        if (errno != EINTR)
+            return errno;
+    }
+}
+
+// The file a path stands for: a symbolic link is followed, so saving through a link replaces
+// the file it points at and keeps the link.
+QString ResolveTarget(const QString& path) {
+    QFileInfo info(path);
+    for (int depth = 0; depth < 40 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info.absoluteFilePath();
+}
+
+// Writes straight into something that is not a regular file (a device, a pipe): it has no old
+// contents to keep, and it must not be replaced by a regular file.
+bool WriteInPlace(IFileSystem& fs, const QByteArray& target, const QByteArray& bytes,
+                  CSafeFile::SFailure* pFailure) {
+    const int fd = fs.Open(target.constData(), O_WRONLY | O_CLOEXEC, 0);
+    if (fd < 0)
+        return Fail(pFailure, Step::Create, errno, false);
+    if (const int error = WriteAll(fs, fd, bytes)) {
+        fs.Close(fd);
+        return Fail(pFailure, Step::Write, error, false);
+    }
+    // Pipes and many devices cannot be synced; that is no failure of the write.
+    if (const int error = SyncFile(fs, fd);
+        error && error != EINVAL && error != EROFS && error != ENOTSUP) {
+        fs.Close(fd);
+        return Fail(pFailure, Step::Sync, error, false);
+    }
+    if (fs.Close(fd) != 0 && errno != EINTR)
+        return Fail(pFailure, Step::Close, errno, false);
+    return true;
 }
 
 } // namespace
 
-bool CSafeFile::Write(const QString& path, const QByteArray& bytes, QString* pError) {
-    const QFileInfo info(path);
-    const QString folder = info.absolutePath();
-    const QByteArray target = QFile::encodeName(info.absoluteFilePath());
-    // A new file gets the usual permissions; a replaced one keeps its own.
-    struct stat old {};
-    mode_t mode = 0;
-    if (::stat(target.constData(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+QString CSafeFile::Reason(int error) {
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("the disk is full");
+    case EDQUOT:
+        return QStringLiteral("your disk quota is used up");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("you do not have permission to write there");
+    case EROFS:
+        return QStringLiteral("the disk is read-only");
+    case ENOENT:
+        return QStringLiteral("its folder does not exist");
+    case ENOTDIR:
+        return QStringLiteral("a part of its path is not a folder");
+    case EISDIR:
+        return QStringLiteral("it is a folder");
+    case EIO:
+        return QStringLiteral("the disk reported an error");
+    case EFBIG:
+        return QStringLiteral("the file is too large for the disk");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
     }
+}
 
-    QByteArray temp = QFile::encodeName(folder) + "/." + QFile::encodeName(info.fileName()) +
-                      ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+QString CSafeFile::Message(const QString& path, const SFailure& failure) {
+    QString text = QStringLiteral("Cannot save \"%1\": %2.")
+                       .arg(QDir::toNativeSeparators(path), failure.strReason);
+    if (failure.bOldFileKept)
+        text += QStringLiteral(" The file on disk was left as it was.");
+    return text;
+}
+
+bool CSafeFile::Write(const QString& path, const QByteArray& bytes, QString* pError) {
+    SFailure failure;
+    if (Write(path, bytes, &failure))
+        return true;
+    if (pError)
+        *pError = Message(path, failure);
+    return false;
+}
+
+bool CSafeFile::Write(const QString& path, const QByteArray& bytes, SFailure* pFailure) {
+    IFileSystem& fs = IFileSystem::Instance();
+    const QString resolved = ResolveTarget(path);
+    const QFileInfo info(resolved);
+    const QByteArray target = QFile::encodeName(resolved);
+
+    struct stat old {};
+    const bool bExists = ::stat(target.constData(), &old) == 0;
+    if (bExists && S_ISDIR(old.st_mode))
+        return Fail(pFailure, Step::Create, EISDIR, false);
+    if (bExists && !S_ISREG(old.st_mode))
+        return WriteInPlace(fs, target, bytes, pFailure);
+
+    // The temporary file: hidden, beside the target, so the rename stays on one file system.
+    const QByteArray prefix =
+        QFile::encodeName(info.absolutePath()) + "/." + QFile::encodeName(info.fileName()) + '.';
+    QByteArray temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = prefix + QByteArray::number(QRandomGenerator::global()->generate(), 36) + ".tmp";
+        // A new file gets the usual permissions (the umask applies); a replaced one keeps its
+        // own, below.
+        fd = fs.Open(temp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return Fail(pFailure, Step::Create, errno, bExists);
+    }
     if (fd < 0)
-        return Fail(pError, path, Reason(errno));
-    auto abandon = [&](int error) {
-        ::close(fd);
+        return Fail(pFailure, Step::Create, EEXIST, bExists);
+
+    auto abandon = [&](Step step, int error) {
+        fs.Close(fd);
         ::unlink(temp.constData());
-        return Fail(pError, path, Reason(error));
+        return Fail(pFailure, step, error, bExists);
     };
-    if (::fchmod(fd, mode) != 0)
-        return abandon(errno);
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return abandon(errno);
-        }
-        if (written == 0)
-            return abandon(ENOSPC);
-        data += written;
-        left -= written;
+    if (bExists) {
+        if (::fchmod(fd, old.st_mode & 07777) != 0)
+            return abandon(Step::Create, errno);
+        // Keep the owner where we may (saving someone else's file as root); otherwise the file
+        // becomes ours, as any new file would.
+        if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
+            (void)::fchown(fd, old.st_uid, old.st_gid);
     }
-    if (::fsync(fd) != 0)
-        return abandon(errno);
-    if (::close(fd) != 0) {
+    if (const int error = WriteAll(fs, fd, bytes))
+        return abandon(Step::Write, error);
+    // The data must be on disk before the rename makes it the file: otherwise a power cut could
+    // leave the new name on blocks never written.
+    if (const int error = SyncFile(fs, fd))
+        return abandon(Step::Sync, error);
+    // Some file systems report a failed write only at the close. Interrupted, the descriptor
+    // is released all the same, and the data was already synced.
+    if (fs.Close(fd) != 0 && errno != EINTR) {
         const int error = errno;
         ::unlink(temp.constData());
-        return Fail(pError, path, Reason(error));
+        return Fail(pFailure, Step::Close, error, bExists);
     }
-    if (::rename(temp.constData(), target.constData()) != 0) {
+    if (fs.Rename(temp.constData(), target.constData()) != 0) {
         const int error = errno;
         ::unlink(temp.constData());
-        return Fail(pError, path, Reason(error));
+        return Fail(pFailure, Step::Rename, error, bExists);
     }
-    // The rename is only durable once the folder itself is on disk.
-    const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    // The rename lasts through a power cut only once the folder is on disk. If that fails the
+    // save still succeeded: the new file is complete, and a lost rename would leave the old,
+    // complete file.
+    const int dirFd = fs.Open(QFile::encodeName(info.absolutePath()).constData(),
+                              O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
+        SyncFile(fs, dirFd);
+        fs.Close(dirFd);
     }
     return true;
 }

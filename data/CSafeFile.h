@@ -7,10 +7,30 @@
 // a temporary file beside the target, every write and the close are checked, the data is forced
 // to disk before the temporary file is renamed over the target, and the folder is forced to disk
 // after the rename. A full disk or a power cut therefore never leaves a short or empty file in
-// place of a good one. Every file either program writes goes through here.
+// place of a good one. Every file either program writes goes through here, and every system call
+// it makes goes through IFileSystem.
 class CSafeFile {
 public:
+    // Where a failed write stopped.
+    enum class Step { Create, Write, Sync, Close, Rename };
+    struct SFailure {
+        Step nStep = Step::Create;
+        int nError = 0;
+        // What went wrong, in words, without the file name ("the disk is full").
+        QString strReason;
+        // An existing file was to be replaced, and is still there as it was.
+        bool bOldFileKept = false;
+    };
+
     // Writes `bytes` to `path`. On failure the old file is untouched, the temporary file is
     // removed, and `pError` (when given) says why, naming the file.
     static bool Write(const QString& path, const QByteArray& bytes, QString* pError = nullptr);
+    // The same, telling where and why it failed.
+    static bool Write(const QString& path, const QByteArray& bytes, SFailure* pFailure);
+
+    // The message for a failure to save `path`: the file, the reason, and whether the old file
+    // is still there.
+    static QString Message(const QString& path, const SFailure& failure);
+    // The reason for a system error number, in words.
+    static QString Reason(int error);
 };

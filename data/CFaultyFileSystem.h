@@ -1,0 +1,148 @@
+#pragma once
+
+#include "IFileSystem.h"
+
+#include <QByteArray>
+#include <QList>
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+// A file system for tests: the system's own calls, except that the chosen one fails with the
+// chosen error, as a full or broken disk would make it fail. Writes can also be made short and
+// interrupted, as a real disk may make them. It puts itself in place for its lifetime.
+class CFaultyFileSystem : public IFileSystem {
+public:
+    enum Fault {
+        None,
+        // Opening the file to write (the temporary file).
+        FailOpen,
+        // The write that would carry the file past m_nFailAtByte: it writes the bytes up to
+        // that point, and the next write fails. 0 fails the first write; a negative value
+        // counts back from the end of the data handed to the first write (-1: all but the
+        // last byte are written).
+        FailWrite,
+        FailSync,
+        FailClose,
+        FailRename,
+    };
+
+    CFaultyFileSystem();
+    explicit CFaultyFileSystem(Fault fault, qint64 nFailAtByte = 0);
+    ~CFaultyFileSystem() override;
+    CFaultyFileSystem(const CFaultyFileSystem&) = delete;
+    CFaultyFileSystem& operator=(const CFaultyFileSystem&) = delete;
+
+    int Open(const char* path, int flags, mode_t mode) override;
+    ssize_t Write(int fd, const void* data, size_t size) override;
+    int Sync(int fd) override;
+    int Close(int fd) override;
+    int Rename(const char* from, const char* to) override;
+
+    Fault m_nFault = None;
+    qint64 m_nFailAtByte = 0;
+    int m_nError = ENOSPC;
+    // Each write takes at most this many bytes (0: all it is given).
+    qint64 m_nMaxWrite = 0;
+    // Every other write and fsync is interrupted (EINTR) before it is carried out.
+    bool m_bInterrupt = false;
+
+    // What the writer did: the calls in order ("open PATH", "write", "sync", "close",
+    // "rename"), and the bytes its writes took.
+    QList<QByteArray> m_calls;
+    qint64 m_nWritten = 0;
+
+private:
+    bool Interrupted();
+    bool m_bInterruptedLast = false;
+};
+
+inline CFaultyFileSystem::CFaultyFileSystem() {
+    IFileSystem::SetInstance(this);
+}
+
+inline CFaultyFileSystem::CFaultyFileSystem(Fault fault, qint64 nFailAtByte)
+    : m_nFault(fault), m_nFailAtByte(nFailAtByte) {
+    IFileSystem::SetInstance(this);
+}
+
+inline CFaultyFileSystem::~CFaultyFileSystem() {
+    IFileSystem::SetInstance(nullptr);
+}
+
+inline bool CFaultyFileSystem::Interrupted() {
+    // Every other call: interrupted, then carried out when repeated.
+    if (!m_bInterrupt)
+        return false;
+    m_bInterruptedLast = !m_bInterruptedLast;
+    if (m_bInterruptedLast)
+        errno = EINTR;
+    return m_bInterruptedLast;
+}
+
+inline int CFaultyFileSystem::Open(const char* path, int flags, mode_t mode) {
+    const bool bFile = !(flags & O_DIRECTORY);
+    if (bFile) {
+        if (m_nFault == FailOpen) {
+            errno = m_nError;
+            return -1;
+        }
+    }
+    m_calls.append("open " + QByteArray(path));
+    return ::open(path, flags, mode);
+}
+
+inline ssize_t CFaultyFileSystem::Write(int fd, const void* data, size_t size) {
+    if (Interrupted())
+        return -1;
+    if (m_nFault == FailWrite && m_nFailAtByte < 0)
+        m_nFailAtByte += qint64(size);
+    if (m_nMaxWrite > 0 && qint64(size) > m_nMaxWrite)
+        size = size_t(m_nMaxWrite);
+    if (m_nFault == FailWrite) {
+        const qint64 room = m_nFailAtByte - m_nWritten;
+        if (room <= 0) {
+            errno = m_nError;
+            return -1;
+        }
+        if (qint64(size) > room)
+            size = size_t(room);
+    }
+    m_calls.append("write");
+    const ssize_t written = ::write(fd, data, size);
+    if (written > 0)
+        m_nWritten += written;
+    return written;
+}
+
+inline int CFaultyFileSystem::Sync(int fd) {
+    if (Interrupted())
+        return -1;
+    m_calls.append("sync");
+    if (m_nFault == FailSync) {
+        errno = m_nError;
+        return -1;
+    }
+    return ::fsync(fd);
+}
+
+inline int CFaultyFileSystem::Close(int fd) {
+    m_calls.append("close");
+    const int result = ::close(fd);
+    if (m_nFault == FailClose && result == 0) {
+        errno = m_nError;
+        return -1;
+    }
+    return result;
+}
+
+inline int CFaultyFileSystem::Rename(const char* from, const char* to) {
+    m_calls.append("rename");
+    if (m_nFault == FailRename) {
+        errno = m_nError;
+        return -1;
+    }
+    return std::rename(from, to);
+}

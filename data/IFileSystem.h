@@ -1,0 +1,21 @@
+#pragma once
+
+#include <sys/types.h>
+
+// The few system calls a file is written with: open, write, fsync, close and rename, with the
+// system's conventions (-1 and errno on failure). Every file either program writes goes
+// through here, so a test can put a double in place that makes any of them fail.
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+    virtual int Open(const char* path, int flags, mode_t mode) = 0;
+    virtual ssize_t Write(int fd, const void* data, size_t size) = 0;
+    virtual int Sync(int fd) = 0;
+    virtual int Close(int fd) = 0;
+    virtual int Rename(const char* from, const char* to) = 0;
+
+    // The calls in use: the system's own unless a test put another in place.
+    static IFileSystem& Instance();
+    // Puts `fileSystem` in place (not owned); null returns to the system's own calls.
+    static void SetInstance(IFileSystem* fileSystem);
+};
