@@ -4,10 +4,10 @@
 #include "CImportRecord.h"
 #include "CNotesLabel.h"
 #include "CPerson.h"
+#include "CSafeFile.h"
 
 #include <QDateTime>
 #include <QLocale>
-#include <QSaveFile>
 
 CImportDoc::CImportDoc()
     : m_fnCurrentTime([] { return static_cast<quint32>(QDateTime::currentSecsSinceEpoch()); }) {}
@@ -78,12 +78,7 @@ bool CImportDoc::OnSaveDocument(const QString& path, QString* pError) const {
                 pPerson->m_strNotes.size() + pPerson->m_strEmail.size();
     ar.Reserve(size);
     Serialize(ar);
-    const QByteArray& bytes = ar.Buffer();
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (pError)
-            *pError = QStringLiteral("Cannot save \"%1\": %2.").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    // Through a temporary file that is synced and renamed over the target: a full disk or a
+    // failed write leaves the old file as it was and is reported.
+    return CSafeFile::Write(path, ar.Buffer(), pError);
 }

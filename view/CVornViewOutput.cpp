@@ -6,6 +6,7 @@
 #include "CPeopleListModel.h"
 #include "CPrintInfoDlg.h"
 #include "CReportWriter.h"
+#include "CSafeFile.h"
 #include "CommandIds.h"
 #include "IDesktopServices.h"
 #include "IFileDialogs.h"
@@ -14,7 +15,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
@@ -80,34 +80,26 @@ void CVornView::OnFormattedReport() {
     for (int row = 0; row < m_pPeopleModel->Count(); ++row)
         people.push_back(m_pPeopleModel->PersonAt(row));
 
-    // Unbuffered, so a failing write is noticed at the entries it belongs to; the writer
-    // gathers entries into larger chunks itself.
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        IPrompt::Message(this,
-                         QStringLiteral("Cannot create the report file \"%1\": %2.")
-                             .arg(Native(path), file.errorString()),
-                         IPrompt::Critical);
-        FocusName();
-        return;
-    }
+    // The whole report is built, then written through a temporary file that replaces the old
+    // one only once it is complete and on disk: a full disk leaves the old report as it was.
     bool bWritten;
+    CSafeFile::SFailure failure;
     {
         CWaitCursor wait;
         CReportWriter writer(dlg.Options());
-        bWritten = writer.Write(people, file);
+        bWritten = CSafeFile::Write(path, writer.Build(people), &failure);
     }
     if (!bWritten) {
-        // What was written stays in the file.
-        IPrompt::Message(this,
-                         QStringLiteral("Writing the report file \"%1\" failed: %2. The report "
-                                        "is incomplete.")
-                             .arg(Native(path), file.errorString()),
-                         IPrompt::Critical);
+        QString text = failure.nStep == CSafeFile::Step::Create
+                           ? QStringLiteral("Cannot create the report file \"%1\": %2.")
+                           : QStringLiteral("Writing the report file \"%1\" failed: %2.");
+        text = text.arg(Native(path), failure.strReason);
+        if (failure.bOldFileKept)
+            text += QStringLiteral(" The file on disk was left as it was.");
+        IPrompt::Message(this, text, IPrompt::Critical);
         FocusName();
         return;
     }
-    file.close();
 
     if (dlg.m_bShowViewer)
         IDesktopServices::Instance().StartProgram(kTextViewer,
