@@ -42,4 +42,19 @@ struct CContactData {
     qsizetype nPhotos = 0;
     qsizetype nSounds = 0;
     qsizetype nKeys = 0;
+
+    // Empties every value, keeping the storage of the lists for the next contact.
+    void Clear() {
+        bExact = false;
+        strFullName.clear();
+        nameParts.clear();
+        strOrganization.clear();
+        phones.clear();
+        emails.clear();
+        addresses.clear();
+        notes.clear();
+        others.clear();
+        groups.clear();
+        nPhotos = nSounds = nKeys = 0;
+    }
 };

@@ -1,7 +1,5 @@
 #include "CContactMapper.h"
 
-#include <QSet>
-
 namespace {
 
 const QByteArray kBreak = "\r\n";
@@ -15,6 +13,10 @@ bool IsBlank(const QByteArray& text) {
 
 // Line breaks and runs of blanks around them as ", ", for values that must stay on one line.
 QByteArray OneLine(const QByteArray& text) {
+    const qsizetype n = text.size();
+    if (n == 0 || (!text.contains('\n') && !text.contains('\r') && text[0] != ' ' &&
+                   text[0] != '\t' && text[n - 1] != ' ' && text[n - 1] != '\t'))
+        return text;
     QList<QByteArray> parts;
     for (const QByteArray& part : CContactMapper::NormaliseBreaks(text).split('\n')) {
         const QByteArray trimmed = part.trimmed();
@@ -103,8 +105,20 @@ bool CContactData::Address::IsEmpty() const {
 }
 
 QByteArray CContactMapper::NormaliseBreaks(const QByteArray& text) {
-    if (!text.contains('\n') && !text.contains('\r'))
-        return text;
+    // Most texts have no line break, or only CR LF pairs already: kept as they are.
+    {
+        const char* p = text.constData();
+        const qsizetype n = text.size();
+        bool bClean = true;
+        for (qsizetype i = 0; i < n && bClean; ++i) {
+            if (p[i] == '\r')
+                bClean = i + 1 < n && p[i + 1] == '\n' && (++i, true);
+            else if (p[i] == '\n')
+                bClean = false;
+        }
+        if (bClean)
+            return text;
+    }
     QByteArray out;
     out.reserve(text.size() + 8);
     const char* p = text.constData();
@@ -296,13 +310,12 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
     person.m_strNotes = NormaliseBreaks(notes);
 
     // Groups
-    QSet<QByteArray> seen;
+    // A contact has a handful of groups, so a linear look for repeats is cheapest.
     for (const QByteArray& group : contact.groups) {
-        const QByteArray name = bExact ? group : GroupName(group);
-        if (!bExact && (name.isEmpty() || seen.contains(name)))
+        const QByteArray name = bExact ? group : NormaliseBreaks(GroupName(group));
+        if (!bExact && (name.isEmpty() || person.m_groups.contains(name)))
             continue;
-        seen.insert(name);
-        person.m_groups.append(NormaliseBreaks(name));
+        person.m_groups.append(name);
     }
     return person;
 }

@@ -7,6 +7,7 @@
 #include "CVCardParser.h"
 
 #include <QHash>
+#include <QSet>
 #include <cstring>
 #include <map>
 
@@ -91,66 +92,99 @@ const QHash<QByteArray, QByteArray>& OtherLabels() {
     return labels;
 }
 
-// Bookkeeping and layout properties: not values of the contact.
-bool IsBookkeeping(const QByteArray& name) {
-    static const QList<QByteArray> names = {"VERSION",
-                                            "PRODID",
-                                            "REV",
-                                            "UID",
-                                            "X-ABLABEL",
-                                            "X-MS-OL-DESIGN",
-                                            "X-MS-OL-DEFAULT-POSTAL-ADDRESS",
-                                            "X-ABADR",
-                                            "X-ABSHOWAS",
-                                            "X-ABUID",
-                                            "CLIENTPIDMAP",
-                                            "KIND",
-                                            "SORT-STRING",
-                                            "NAME",
-                                            "PROFILE",
-                                            "SOURCE",
-                                            "X-MS-CARDPICTURE",
-                                            "X-ABPERSONFLAGS",
-                                            "CLASS",
-                                            "X-CLASS",
-                                            "X-MOZILLA-HTML",
-                                            "X-EVOLUTION-FILE-AS",
-                                            "X-ATTRIBUTE",
-                                            "XML",
-                                            "BEGIN",
-                                            "END",
-                                            "X-MS-OL-CARDPICTURE",
-                                            "X-IRMC-LUID"};
-    return names.contains(name);
+enum class EProp {
+    Other,
+    Fn,
+    N,
+    Org,
+    Tel,
+    Email,
+    Adr,
+    Label,
+    Note,
+    Categories,
+    Date,
+    Nickname,
+    Bookkeeping
+};
+
+EProp PropKind(const QByteArray& name) {
+    static const QHash<QByteArray, EProp> kinds = [] {
+        QHash<QByteArray, EProp> h = {{"FN", EProp::Fn},
+                                      {"N", EProp::N},
+                                      {"ORG", EProp::Org},
+                                      {"TEL", EProp::Tel},
+                                      {"EMAIL", EProp::Email},
+                                      {"ADR", EProp::Adr},
+                                      {"LABEL", EProp::Label},
+                                      {"NOTE", EProp::Note},
+                                      {"CATEGORIES", EProp::Categories},
+                                      {"X-CATEGORIES", EProp::Categories},
+                                      {"BDAY", EProp::Date},
+                                      {"ANNIVERSARY", EProp::Date},
+                                      {"X-ABDATE", EProp::Date},
+                                      {"X-ANNIVERSARY", EProp::Date},
+                                      {"DEATHDATE", EProp::Date},
+                                      {"NICKNAME", EProp::Nickname}};
+        for (const char* name : {"VERSION",
+                                 "PRODID",
+                                 "REV",
+                                 "UID",
+                                 "X-ABLABEL",
+                                 "X-MS-OL-DESIGN",
+                                 "X-MS-OL-DEFAULT-POSTAL-ADDRESS",
+                                 "X-ABADR",
+                                 "X-ABSHOWAS",
+                                 "X-ABUID",
+                                 "CLIENTPIDMAP",
+                                 "KIND",
+                                 "SORT-STRING",
+                                 "NAME",
+                                 "PROFILE",
+                                 "SOURCE",
+                                 "X-MS-CARDPICTURE",
+                                 "X-ABPERSONFLAGS",
+                                 "CLASS",
+                                 "X-CLASS",
+                                 "X-MOZILLA-HTML",
+                                 "X-EVOLUTION-FILE-AS",
+                                 "X-ATTRIBUTE",
+                                 "XML",
+                                 "BEGIN",
+                                 "END",
+                                 "X-MS-OL-CARDPICTURE",
+                                 "X-IRMC-LUID"})
+            h.insert(QByteArray(name), EProp::Bookkeeping);
+        return h;
+    }();
+    return kinds.value(name, EProp::Other);
 }
 
-bool IsDateName(const QByteArray& name) {
-    return name == "BDAY" || name == "ANNIVERSARY" || name == "X-ABDATE" ||
-           name == "X-ANNIVERSARY" || name == "DEATHDATE";
-}
-
-CContactData FromCard(const CVCard& card, CExchangeReport& report) {
-    CContactData contact;
+// Fills `contact` (emptied first, its storage reused) from one card.
+void FromCard(const CVCard& card, CExchangeReport& report, CContactData& contact) {
+    contact.Clear();
     // Apple and Google labels: item1.TEL beside item1.X-ABLabel.
     QHash<QByteArray, QByteArray> groupLabels;
     bool bHasAdr = false;
     for (const CVCardProperty& property : card.m_properties) {
-        if (property.m_strName == "X-ABLABEL" && !property.m_strGroup.isEmpty())
+        const QByteArray& name = property.m_strName;
+        if (!property.m_strGroup.isEmpty() && name == QByteArrayView("X-ABLABEL"))
             groupLabels.insert(property.m_strGroup.toLower(),
                                CVCardProperty::ReadableLabel(property.Text()));
-        else if (property.m_strName == "PRODID")
-            contact.bExact = property.m_strValue.contains("Velloby");
-        bHasAdr = bHasAdr || property.m_strName == "ADR";
+        else if (name.size() == 6 && name == QByteArrayView("PRODID"))
+            contact.bExact = property.m_strValue.contains(QByteArrayView("Velloby"));
+        bHasAdr = bHasAdr || (name.size() == 3 && name == QByteArrayView("ADR"));
     }
     const bool bExact = contact.bExact;
     bool bHasFullName = false;
     bool bHasN = false;
     for (const CVCardProperty& property : card.m_properties) {
         const QByteArray& name = property.m_strName;
+        const EProp kind = PropKind(name);
         const QByteArray groupLabel = property.m_strGroup.isEmpty()
                                           ? QByteArray()
                                           : groupLabels.value(property.m_strGroup.toLower());
-        QByteArray label = groupLabel.isEmpty() ? property.TypeLabel() : groupLabel;
+        auto label = [&] { return groupLabel.isEmpty() ? property.TypeLabel() : groupLabel; };
 
         if (property.m_bBinary) {
             if (name == "SOUND")
@@ -159,40 +193,39 @@ CContactData FromCard(const CVCard& card, CExchangeReport& report) {
                 ++contact.nKeys;
             else
                 ++contact.nPhotos;
-        } else if (IsBookkeeping(name)) {
-        } else if (name == "FN") {
+        } else if (kind == EProp::Fn) {
             if (!bHasFullName)
                 contact.strFullName = property.Text();
             bHasFullName = true;
-        } else if (name == "N") {
-            if (bHasN)
+        } else if (kind == EProp::N) {
+            if (bHasN || bExact)
                 continue;
             bHasN = true;
             const QList<QByteArray> parts = property.Components();
             static const int order[] = {3, 1, 2, 0, 4}; // prefix given middle family suffix
             for (int index : order)
                 contact.nameParts.append(index < parts.size() ? parts[index] : QByteArray());
-        } else if (name == "ORG") {
+        } else if (kind == EProp::Org) {
             const QByteArray organization = Joined(property.Components(), ", ");
             if (contact.strOrganization.isEmpty())
                 contact.strOrganization = organization;
             else
                 contact.others.push_back({"Organization", organization});
-        } else if (name == "TEL") {
+        } else if (kind == EProp::Tel) {
             QByteArray value = property.Text();
             if (!bExact && value.startsWith("tel:"))
                 value = value.mid(4);
-            contact.phones.push_back({label, value, property.IsPreferred()});
-        } else if (name == "EMAIL") {
+            contact.phones.push_back({label(), value, property.IsPreferred()});
+        } else if (kind == EProp::Email) {
             QByteArray value = property.Text();
             if (!bExact && value.startsWith("mailto:"))
                 value = value.mid(7);
-            contact.emails.push_back({label, value, property.IsPreferred()});
-        } else if (name == "ADR") {
+            contact.emails.push_back({label(), value, property.IsPreferred()});
+        } else if (kind == EProp::Adr) {
             const QList<QByteArray> parts = property.Components();
             auto part = [&](int i) { return i < parts.size() ? parts[i] : QByteArray(); };
             CContactData::Address address;
-            address.strLabel = label;
+            address.strLabel = label();
             address.strPoBox = part(0);
             address.strExtended = part(1);
             address.strStreet = part(2);
@@ -201,24 +234,25 @@ CContactData FromCard(const CVCard& card, CExchangeReport& report) {
             address.strPostalCode = part(5);
             address.strCountry = part(6);
             address.bPreferred = property.IsPreferred();
-            contact.addresses.push_back(address);
-        } else if (name == "LABEL") {
+            contact.addresses.push_back(std::move(address));
+        } else if (kind == EProp::Label) {
             // The printed form of an ADR; kept only when the card has no ADR to give it.
             if (!bHasAdr) {
                 CContactData::Address address;
-                address.strLabel = label;
+                address.strLabel = label();
                 address.strFormatted = property.Text();
                 address.bPreferred = property.IsPreferred();
-                contact.addresses.push_back(address);
+                contact.addresses.push_back(std::move(address));
             }
-        } else if (name == "NOTE") {
+        } else if (kind == EProp::Bookkeeping) {
+        } else if (kind == EProp::Note) {
             contact.notes.append(property.Text());
-        } else if (name == "CATEGORIES" || name == "X-CATEGORIES") {
+        } else if (kind == EProp::Categories) {
             const QList<QByteArray> groups = property.ListValues();
             for (const QByteArray& group : groups)
                 if (bExact || !group.trimmed().isEmpty())
                     contact.groups.append(bExact ? group : group.trimmed());
-        } else if (IsDateName(name)) {
+        } else if (kind == EProp::Date) {
             QByteArray what = !groupLabel.isEmpty() ? groupLabel
                               : name == "BDAY"      ? QByteArray("Birthday")
                               : name == "DEATHDATE" ? QByteArray("Date of death")
@@ -231,24 +265,25 @@ CContactData FromCard(const CVCard& card, CExchangeReport& report) {
                 what = groupLabel;
             } else if (what.isEmpty()) {
                 what = name.startsWith("X-") ? name.mid(2) : name;
-            } else if (!label.isEmpty()) {
-                what += " (" + label + ')';
+            } else if (const QByteArray types = label(); !types.isEmpty()) {
+                what += " (" + types + ')';
             }
             QByteArray value =
-                name == "NICKNAME" ? Joined(property.ListValues(), ", ") : property.Text();
+                kind == EProp::Nickname ? Joined(property.ListValues(), ", ") : property.Text();
             contact.others.push_back({what, value});
         }
     }
-    (void)bHasFullName;
     report.nPhotos += contact.nPhotos;
     report.nSounds += contact.nSounds;
     report.nKeys += contact.nKeys;
-    return contact;
 }
 
 bool ReadVCards(const QByteArray& text, CContactReader::Result& result, QString* pError) {
     CVCardParser parser(text);
     CVCard card;
+    CContactData contact;
+    // A card takes at least a hundred bytes or so; reserving spares copying the list as it grows.
+    result.people.reserve(size_t(std::min<qsizetype>(kMaxContacts + 1, text.size() / 120 + 1)));
     while (parser.Next(card)) {
         bool bAnyValue = false;
         for (const CVCardProperty& property : card.m_properties)
@@ -264,7 +299,8 @@ bool ReadVCards(const QByteArray& text, CContactReader::Result& result, QString*
                 *pError = kTooMany;
             return false;
         }
-        result.people.push_back(CContactMapper::ToPerson(FromCard(card, result.report)));
+        FromCard(card, result.report, contact);
+        result.people.push_back(CContactMapper::ToPerson(contact));
     }
     result.report.warnings += parser.Warnings();
     if (parser.SkippedLines() > 0)

@@ -2,46 +2,50 @@
 
 #include "CTextDecoder.h"
 
+#include <string>
+
 namespace {
 
-void AppendField(QByteArray& out, const QByteArray& stored) {
+void AppendField(std::string& out, const QByteArray& stored) {
     const QByteArray value = CTextDecoder::FixValue(stored);
-    bool bQuote = !value.isEmpty() && (value.front() == ' ' || value.back() == ' ' ||
-                                       value.front() == '\t' || value.back() == '\t');
-    for (char c : value) {
-        if (c == ',' || c == '"' || c == '\r' || c == '\n') {
-            bQuote = true;
-            break;
-        }
-    }
+    const char* p = value.constData();
+    const qsizetype n = value.size();
+    // Blanks at the ends are quoted too, so no reader trims them away.
+    bool bQuote = n > 0 && (p[0] == ' ' || p[n - 1] == ' ' || p[0] == '\t' || p[n - 1] == '\t');
+    for (qsizetype i = 0; i < n && !bQuote; ++i)
+        bQuote = p[i] == ',' || p[i] == '"' || p[i] == '\r' || p[i] == '\n';
     if (!bQuote) {
-        out += value;
+        out.append(p, size_t(n));
         return;
     }
-    out += '"';
-    for (char c : value) {
-        if (c == '"')
-            out += '"';
-        out += c;
+    out.push_back('"');
+    qsizetype run = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        if (p[i] == '"') {
+            out.append(p + run, size_t(i + 1 - run));
+            out.push_back('"');
+            run = i + 1;
+        }
     }
-    out += '"';
+    out.append(p + run, size_t(n - run));
+    out.push_back('"');
 }
 
 } // namespace
 
 QByteArray CCsvWriter::Write(const std::vector<const CPerson*>& people) {
-    QByteArray out = "Name,Address,City,State,ZIP,Country,Phone,E-mail,Notes,Groups\r\n";
-    out.reserve(qsizetype(people.size()) * 200 + out.size());
+    std::string out = "Name,Address,City,State,ZIP,Country,Phone,E-mail,Notes,Groups\r\n";
+    out.reserve(people.size() * 200 + out.size());
     for (const CPerson* person : people) {
         for (const QByteArray* field :
              {&person->m_strName, &person->m_strAddress, &person->m_strCity, &person->m_strState,
               &person->m_strZip, &person->m_strCountry, &person->m_strPhone, &person->m_strEmail,
               &person->m_strNotes}) {
             AppendField(out, *field);
-            out += ',';
+            out.push_back(',');
         }
         AppendField(out, person->m_groups.join(" ::: "));
         out += "\r\n";
     }
-    return out;
+    return QByteArray(out.data(), qsizetype(out.size()));
 }

@@ -20,10 +20,10 @@ QByteArray CVCard::ToBytes() const {
     return out;
 }
 
-void CVCard::AppendFolded(QByteArray& out, const char* line, qsizetype size) {
+void CVCard::AppendFolded(std::string& out, const char* line, qsizetype size) {
     constexpr qsizetype kMax = 75;
     if (size <= kMax) {
-        out.append(line, size);
+        out.append(line, size_t(size));
         out.append("\r\n", 2);
         return;
     }
@@ -37,10 +37,16 @@ void CVCard::AppendFolded(QByteArray& out, const char* line, qsizetype size) {
                 --take;
         }
         if (pos > 0)
-            out.append(' ');
-        out.append(line + pos, take);
+            out.push_back(' ');
+        out.append(line + pos, size_t(take));
         out.append("\r\n", 2);
         pos += take;
         room = kMax - 1;
     }
+}
+
+void CVCard::AppendFolded(QByteArray& out, const char* line, qsizetype size) {
+    std::string folded;
+    AppendFolded(folded, line, size);
+    out.append(folded.data(), qsizetype(folded.size()));
 }

@@ -3,6 +3,7 @@
 #include "CVCardProperty.h"
 
 #include <QByteArray>
+#include <string>
 #include <vector>
 
 // One vCard: every property between BEGIN and END in file order; VERSION is kept like any other
@@ -21,6 +22,7 @@ public:
 
     // Appends `line` and CRLF to `out`, folded so that no line is longer than 75 octets; a fold
     // never splits a UTF-8 character and each continuation starts with a blank.
+    static void AppendFolded(std::string& out, const char* line, qsizetype size);
     static void AppendFolded(QByteArray& out, const char* line, qsizetype size);
     static void AppendFolded(QByteArray& out, const QByteArray& line) {
         AppendFolded(out, line.constData(), line.size());

@@ -78,7 +78,28 @@ QByteArray DecodeBase64Text(const QByteArray& in) {
 }
 
 bool IsBinaryName(const QByteArray& name) {
-    return name == "PHOTO" || name == "LOGO" || name == "SOUND" || name == "KEY";
+    switch (name.size()) {
+    case 3:
+        return name == QByteArrayView("KEY");
+    case 4:
+        return name == QByteArrayView("LOGO");
+    case 5:
+        return name == QByteArrayView("PHOTO") || name == QByteArrayView("SOUND");
+    default:
+        return false;
+    }
+}
+
+// The usual property names share one copy, which spares an allocation per property.
+QByteArray Interned(const char* name, qsizetype size) {
+    static const QByteArray known[] = {"FN",    "N",          "TEL",     "EMAIL",    "ADR",
+                                       "NOTE",  "CATEGORIES", "VERSION", "PRODID",   "UID",
+                                       "REV",   "ORG",        "TITLE",   "URL",      "BDAY",
+                                       "PHOTO", "X-ABLABEL",  "LABEL",   "NICKNAME", "ROLE"};
+    for (const QByteArray& candidate : known)
+        if (candidate.size() == size && std::memcmp(candidate.constData(), name, size_t(size)) == 0)
+            return candidate;
+    return QByteArray(name, size);
 }
 
 // Splits "item1.TEL;TYPE=home,voice;PREF=1" into its parts.
@@ -86,13 +107,27 @@ void ParseHeader(const char* p, qsizetype n, CVCardProperty& property) {
     qsizetype i = 0;
     while (i < n && p[i] != ';')
         ++i;
-    QByteArray name(p, i);
-    const qsizetype dot = name.indexOf('.');
-    if (dot >= 0) {
-        property.m_strGroup = name.left(dot);
-        name = name.mid(dot + 1);
+    const char* name = p;
+    qsizetype nameSize = i;
+    const void* dot = std::memchr(p, '.', size_t(i));
+    if (dot) {
+        const qsizetype at = static_cast<const char*>(dot) - p;
+        property.m_strGroup = QByteArray(p, at);
+        name = p + at + 1;
+        nameSize = i - at - 1;
     }
-    property.m_strName = name.trimmed().toUpper();
+    while (nameSize > 0 && (*name == ' ' || *name == '\t'))
+        ++name, --nameSize;
+    while (nameSize > 0 && (name[nameSize - 1] == ' ' || name[nameSize - 1] == '\t'))
+        --nameSize;
+    char upper[24];
+    if (nameSize < qsizetype(sizeof upper)) {
+        for (qsizetype k = 0; k < nameSize; ++k)
+            upper[k] = (name[k] >= 'a' && name[k] <= 'z') ? char(name[k] - 'a' + 'A') : name[k];
+        property.m_strName = Interned(upper, nameSize);
+    } else {
+        property.m_strName = QByteArray(name, nameSize).toUpper();
+    }
     while (i < n) {
         ++i; // the semicolon
         QByteArray paramName;
@@ -258,9 +293,15 @@ bool CVCardParser::ReadProperty(CVCardProperty& property) {
         return false;
     }
 
-    const QList<QByteArray> encodings = property.Values("ENCODING");
-    const bool bQuotedPrintable = encodings.contains("QUOTED-PRINTABLE");
-    const bool bBase64 = encodings.contains("B") || encodings.contains("BASE64");
+    bool bQuotedPrintable = false;
+    bool bBase64 = false;
+    if (!property.m_params.isEmpty()) {
+        for (const QByteArray& encoding : property.Values("ENCODING")) {
+            bQuotedPrintable = bQuotedPrintable || encoding == QByteArrayView("QUOTED-PRINTABLE");
+            bBase64 =
+                bBase64 || encoding == QByteArrayView("B") || encoding == QByteArrayView("BASE64");
+        }
+    }
     property.m_bBinary = IsBinaryName(property.m_strName);
 
     if (property.m_bBinary && !m_options.bKeepBinary) {

@@ -1,6 +1,6 @@
 #include "CVCardProperty.h"
 
-QList<QByteArray> CVCardProperty::Values(const QByteArray& name) const {
+QList<QByteArray> CVCardProperty::Values(QByteArrayView name) const {
     QList<QByteArray> values;
     for (const Param& param : m_params)
         if (param.first == name)
@@ -8,11 +8,11 @@ QList<QByteArray> CVCardProperty::Values(const QByteArray& name) const {
     return values;
 }
 
-bool CVCardProperty::HasType(const QByteArray& type) const {
+bool CVCardProperty::HasType(QByteArrayView type) const {
     for (const Param& param : m_params)
         if (param.first == "TYPE")
             for (const QByteArray& value : param.second)
-                if (value.compare(type, Qt::CaseInsensitive) == 0)
+                if (QByteArrayView(value).compare(type, Qt::CaseInsensitive) == 0)
                     return true;
     return false;
 }
@@ -57,50 +57,72 @@ QByteArray CVCardProperty::Unescape(const char* data, qsizetype size) {
 
 QByteArray CVCardProperty::Escape(const QByteArray& text) {
     QByteArray out;
-    out.reserve(text.size() + 8);
-    const char* p = text.constData();
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = p[i];
-        switch (c) {
-        case '\\':
-            out.append("\\\\");
-            break;
-        case ',':
-            out.append("\\,");
-            break;
-        case ';':
-            out.append("\\;");
-            break;
-        case '\r':
-            if (i + 1 < n && p[i + 1] == '\n')
-                ++i;
-            out.append("\\n");
-            break;
-        case '\n':
-            out.append("\\n");
-            break;
-        default:
-            out.append(c);
-        }
-    }
+    AppendEscaped(out, text.constData(), text.size());
     return out;
 }
 
+void CVCardProperty::AppendEscaped(QByteArray& out, const char* p, qsizetype n) {
+    std::string escaped;
+    AppendEscaped(escaped, p, n);
+    out.append(escaped.data(), qsizetype(escaped.size()));
+}
+
+void CVCardProperty::AppendEscaped(std::string& out, const char* p, qsizetype n) {
+    qsizetype run = 0; // start of the stretch that needs no escape
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = p[i];
+        if (c != '\\' && c != ',' && c != ';' && c != '\r' && c != '\n')
+            continue;
+        out.append(p + run, size_t(i - run));
+        switch (c) {
+        case '\r':
+            if (i + 1 < n && p[i + 1] == '\n')
+                ++i;
+            out.append("\\n", 2);
+            break;
+        case '\n':
+            out.append("\\n", 2);
+            break;
+        default:
+            out.push_back('\\');
+            out.push_back(c);
+        }
+        run = i + 1;
+    }
+    out.append(p + run, size_t(n - run));
+}
+
 QList<QByteArray> CVCardProperty::Split(const QByteArray& value, char separator) {
-    QList<QByteArray> parts;
     const char* p = value.constData();
     const qsizetype n = value.size();
-    qsizetype start = 0;
+    qsizetype count = 1;
     for (qsizetype i = 0; i < n; ++i) {
-        if (p[i] == '\\') {
+        if (p[i] == '\\')
             ++i;
-        } else if (p[i] == separator) {
-            parts.append(Unescape(p + start, i - start));
-            start = i + 1;
-        }
+        else if (p[i] == separator)
+            ++count;
     }
-    parts.append(Unescape(p + start, n - start));
+    QList<QByteArray> parts;
+    parts.reserve(count);
+    qsizetype start = 0;
+    bool bEscaped = false;
+    for (qsizetype i = 0; i <= n; ++i) {
+        if (i < n && p[i] == '\\') {
+            bEscaped = true;
+            ++i;
+            continue;
+        }
+        if (i < n && p[i] != separator)
+            continue;
+        if (i == start)
+            parts.append(QByteArray());
+        else if (bEscaped)
+            parts.append(Unescape(p + start, i - start));
+        else
+            parts.append(QByteArray(p + start, i - start));
+        start = i + 1;
+        bEscaped = false;
+    }
     return parts;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
+#include <string>
 #include <utility>
 
 // One content line of a vCard: `item1.TEL;TYPE=home,voice;PREF=1:+49 30 1234567`. The reader
@@ -22,9 +24,9 @@ public:
     bool m_bLeftOut = false; // its inline data was skipped, so m_strValue is empty
 
     // Every value of the parameters called `name` (upper case), in order.
-    QList<QByteArray> Values(const QByteArray& name) const;
+    QList<QByteArray> Values(QByteArrayView name) const;
     // True when a TYPE value equals `type`, case ignored.
-    bool HasType(const QByteArray& type) const;
+    bool HasType(QByteArrayView type) const;
     // TYPE=pref (any case) or a PREF parameter.
     bool IsPreferred() const;
 
@@ -36,7 +38,10 @@ public:
     static QByteArray ReadableLabel(const QByteArray& label);
 
     // The value with the escapes \n \N \, \; \: and \\ resolved; a line break is a line feed.
-    QByteArray Text() const { return Unescape(m_strValue.constData(), m_strValue.size()); }
+    QByteArray Text() const {
+        return m_strValue.contains('\\') ? Unescape(m_strValue.constData(), m_strValue.size())
+                                         : m_strValue;
+    }
     // The value split at unescaped semicolons, each part unescaped (N, ADR, ORG).
     QList<QByteArray> Components() const { return Split(m_strValue, ';'); }
     // The value split at unescaped commas, each part unescaped (CATEGORIES, NICKNAME).
@@ -48,5 +53,8 @@ public:
     static QByteArray Unescape(const char* data, qsizetype size);
     // Backslash before \ , ; and a line break as \n; a CR LF pair is one line break.
     static QByteArray Escape(const QByteArray& text);
+    // The same, appended to `out`.
+    static void AppendEscaped(QByteArray& out, const char* data, qsizetype size);
+    static void AppendEscaped(std::string& out, const char* data, qsizetype size);
     static QList<QByteArray> Split(const QByteArray& value, char separator);
 };
