@@ -159,7 +159,7 @@ void TestMainFrame::menuOrder_data() {
                                          "-",
                                          "E&xit"};
     QTest::newRow("Edit") << "menuEdit"
-                          << "&Edit" << QStringList{"&Undo",  "-",
+                          << "&Edit" << QStringList{"&Undo",  "&Redo", "-",
                                                     "Cu&t",   "&Copy",
                                                     "&Paste", "Paste &Special...",
                                                     "-",      "Copy E&ntries",
