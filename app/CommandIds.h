@@ -9,6 +9,9 @@ constexpr int FileOpen = 57601;
 constexpr int FileSave = 57603;
 constexpr int FileSaveAs = 57604;
 constexpr int FileImport = 32805;
+// Writing the entries as vCard or CSV, and adding the entries of another file.
+constexpr int FileExport = 32860;
+constexpr int FileAddFromFile = 32861;
 constexpr int FilePrint = 57607;
 constexpr int FilePrintPreview = 57609;
 constexpr int FilePrintSetup = 57606;

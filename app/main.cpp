@@ -1,3 +1,4 @@
+#include "CHeadlessExport.h"
 #include "CVornApp.h"
 #include "CVornDoc.h"
 #include "IFormView.h"
@@ -10,6 +11,11 @@
 #endif
 
 int main(int argc, char** argv) {
+    // The export for scripts writes a file and shows nothing, so it starts no window system.
+    if (CHeadlessExport::IsExportCommandLine(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return CHeadlessExport::Run(QCoreApplication::arguments());
+    }
     QApplication qapp(argc, argv);
     CVornApp app;
     return app.Run(qapp, [](CVornDoc& doc, QWidget* parent) -> IFormView* {

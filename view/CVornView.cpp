@@ -568,6 +568,8 @@ void CVornView::ConnectCommands(const QHash<int, QAction*>& actions) {
     }
     // Report, printing and import launch
     ConnectOutputCommands(actions);
+    // Export and Add From File
+    ConnectExchangeCommands(actions);
     // Edit and clipboard commands
     ConnectEditCommands(actions);
     ConnectUndoCommands(actions);

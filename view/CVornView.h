@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CUndoHistory.h"
+#include "CAddFromFile.h"
 #include "IFormView.h"
 
 #include <QHash>
@@ -102,6 +103,17 @@ public slots:
     void OnDial();
     // Starts the import program beside this one, without waiting for it.
     void OnImport();
+    // Writes all entries, or those the people list shows, as vCard or CSV
+    // (CVornViewExchange.cpp).
+    void OnExport();
+    // Adds the entries of a contact, vCard or CSV file that are not there yet.
+    void OnAddFromFile();
+
+public:
+    // Adds the new ones of `people` to the document as one operation, refreshes the lists and
+    // marks the document modified; returns what was added (nothing when the file would grow
+    // past 65,535 entries).
+    CAddFromFile::SAdded AddNewEntries(std::vector<CPerson> people);
 
 public:
     // The lines printing puts on the page for what the form shows, committed or not.
@@ -317,6 +329,8 @@ private:
 
     // Report, printing and import launch: the commands the main window's actions run.
     void ConnectOutputCommands(const QHash<int, QAction*>& actions);
+    // Export and Add From File.
+    void ConnectExchangeCommands(const QHash<int, QAction*>& actions);
     // Made on the first print command; shared so the form's destructor needs no QPrinter.
     std::shared_ptr<QPrinter> m_pPrinter;
 

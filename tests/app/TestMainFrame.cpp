@@ -147,6 +147,8 @@ void TestMainFrame::menuOrder_data() {
                                          "Save &As...",
                                          "-",
                                          "&Import...",
+                                         "Add From Fi&le...",
+                                         "&Export...",
                                          "-",
                                          "&Print...",
                                          "Print Pre&view",
