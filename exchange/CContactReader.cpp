@@ -321,7 +321,11 @@ struct CHeaderFound {
 
 // Looks for the header row among the first rows (LinkedIn puts a "Notes:" preamble before it),
 // trying comma, semicolon and tab; the delimiter that recognises the most columns wins.
-bool FindHeader(const QByteArray& text, CHeaderFound& found) {
+bool FindHeader(const QByteArray& whole, CHeaderFound& found) {
+    // Only the start of the file is looked at; a header row ends well within it.
+    const QByteArray text = whole.size() > kSniffBytes
+                                ? QByteArray::fromRawData(whole.constData(), kSniffBytes)
+                                : whole;
     qsizetype start = 0;
     qsizetype line = 1;
     for (int row = 0; row < kMaxPreambleRows && start < text.size() && start < kSniffBytes; ++row) {
@@ -340,6 +344,8 @@ bool FindHeader(const QByteArray& text, CHeaderFound& found) {
             }
             if (cells.size() > 10000)
                 continue;
+            if (parser.Position() >= text.size() && text.size() < whole.size())
+                continue; // the row runs past the part looked at
             CHeaderMap map = CHeaderMap::Recognise(cells);
             if (map.IsHeader() && map.Recognised() > best) {
                 best = map.Recognised();

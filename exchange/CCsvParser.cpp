@@ -3,6 +3,22 @@
 CCsvParser::CCsvParser(const QByteArray& text, char delimiter, qsizetype start, qsizetype line)
     : m_strText(text), m_cDelimiter(delimiter), m_nPos(start), m_nLine(line), m_nRowLine(line) {}
 
+void CCsvParser::Keep(QList<QByteArray>& fields, QByteArray&& field) {
+    if (fields.size() < kMaxFields)
+        fields.append(std::move(field));
+    else
+        m_bOverflow = true;
+}
+
+void CCsvParser::EndRow() {
+    if (m_bOverflow && m_warnings.size() < 20)
+        m_warnings.append(QStringLiteral("The row at line %1 has more than %2 fields; the rest "
+                                         "were left out.")
+                              .arg(m_nRowLine)
+                              .arg(kMaxFields));
+    m_bOverflow = false;
+}
+
 bool CCsvParser::Next(QList<QByteArray>& fields) {
     fields.clear();
     const char* p = m_strText.constData();
@@ -49,7 +65,7 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
                 for (qsizetype k = pos; k < start; ++k)
                     if (p[k] == '\n' || (p[k] == '\r' && (k + 1 >= n || p[k + 1] != '\n')))
                         ++m_nLine;
-                fields.append(field);
+                Keep(fields, std::move(field));
                 pos = i;
             } else {
                 m_bPlain = true;
@@ -62,19 +78,24 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
             qsizetype i = pos;
             while (i < n && p[i] != m_cDelimiter && p[i] != '\n' && p[i] != '\r')
                 ++i;
-            fields.append(QByteArray(p + pos, i - pos));
+            if (fields.size() < kMaxFields)
+                fields.append(QByteArray(p + pos, i - pos));
+            else
+                m_bOverflow = true;
             pos = i;
         }
         // After a field: a delimiter, a line end or the end of the text.
         if (pos >= n) {
             m_nPos = n;
+            EndRow();
             return true;
         }
         if (p[pos] == m_cDelimiter) {
             ++pos;
             if (pos >= n) {
-                fields.append(QByteArray());
+                Keep(fields, QByteArray());
                 m_nPos = n;
+                EndRow();
                 return true;
             }
             continue;
@@ -85,6 +106,7 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
             ++pos;
         ++m_nLine;
         m_nPos = pos;
+        EndRow();
         return true;
     }
 }

@@ -13,6 +13,9 @@ class CCsvParser {
 public:
     static constexpr qsizetype kMaxQuotedBytes = 64 * 1024;
     static constexpr qsizetype kMaxQuotedLines = 1000;
+    // Fields of one row beyond this many are left out (with a warning), so a line of nothing
+    // but delimiters cannot blow up memory.
+    static constexpr qsizetype kMaxFields = 20000;
 
     // Reads `text` from the byte `start` on, which is on line `line`.
     CCsvParser(const QByteArray& text, char delimiter, qsizetype start = 0, qsizetype line = 1);
@@ -32,11 +35,15 @@ public:
     static char SniffDelimiter(const QByteArray& text);
 
 private:
+    void Keep(QList<QByteArray>& fields, QByteArray&& field);
+    void EndRow();
+
     const QByteArray& m_strText;
     char m_cDelimiter;
     qsizetype m_nPos = 0;
     qsizetype m_nLine = 1;
     qsizetype m_nRowLine = 1;
     bool m_bPlain = false; // after an unclosed quote, quotes are plain characters
+    bool m_bOverflow = false;
     QStringList m_warnings;
 };
