@@ -20,10 +20,11 @@
 #include <QPushButton>
 #include <QTextDocument>
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
-// More lines than this are put back by rebuilding the list in one go rather than one by one.
+// More lines than this are put back in one merge rather than one by one.
 constexpr size_t kInsertOneByOne = 32;
 
 // Lets the Undo and Redo keys through to the main window's commands when the field they were
@@ -204,20 +205,15 @@ void CVornView::ShowUndoChange(const CUndoHistory::SChange& change) {
     }
     {
         CSilent silent(m_nSilent);
-        if (lineBack.size() + removedRows.size() > kInsertOneByOne) {
-            std::vector<CPerson*> people;
-            people.reserve(size_t(m_pPeopleModel->Count()) + lineBack.size());
-            size_t nNext = 0;
-            for (int row = 0; row < m_pPeopleModel->Count(); ++row) {
-                if (nNext < removedRows.size() && removedRows[nNext] == row)
-                    ++nNext;
-                else
-                    people.push_back(m_pPeopleModel->PersonAt(row));
-            }
-            people.insert(people.end(), lineBack.begin(), lineBack.end());
-            m_pPeopleModel->Reset(people);
+        m_pPeopleModel->RemoveRows(removedRows);
+        if (lineBack.size() > kInsertOneByOne) {
+            // Many lines: sorted among themselves, then merged into the list in one pass.
+            CPeopleListModel back;
+            back.Reset(lineBack);
+            std::vector<int> rows(size_t(back.Count()));
+            std::iota(rows.begin(), rows.end(), 0);
+            m_pPeopleModel->MergeRows(back, rows);
         } else {
-            m_pPeopleModel->RemoveRows(removedRows);
             for (CPerson* pPerson : lineBack)
                 m_pPeopleModel->Insert(pPerson);
         }
@@ -281,10 +277,17 @@ void CVornView::ShowUndoChange(const CUndoHistory::SChange& change) {
     if (nCaret >= 0) {
         SetCaretLine(nCaret, true);
         ShowSelectedPerson();
+        // One selection of runs of lines, not one change per line.
+        QItemSelection selection;
+        for (size_t i = 0; i < rows.size();) {
+            size_t j = i;
+            while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+                ++j;
+            selection.select(m_pPeopleModel->index(rows[i]), m_pPeopleModel->index(rows[j]));
+            i = j + 1;
+        }
         CSilent silent(m_nSilent);
-        for (int row : rows)
-            m_listPeople->selectionModel()->select(m_pPeopleModel->index(row),
-                                                   QItemSelectionModel::Select);
+        m_listPeople->selectionModel()->select(selection, QItemSelectionModel::Select);
     } else {
         ClearFields();
         DeselectAllPeople();

@@ -312,6 +312,7 @@ private slots:
     void sequences_data();
     void sequences();
     void undoShowsTheEntry();
+    void manyLinesAtOnce();
     void fieldUndoComesFirst();
     void savePoint();
     void boundedHistory();
@@ -422,6 +423,29 @@ void TestUndo::undoShowsTheEntry() {
     QCOMPARE(f.Groups()->currentItem()->text(), QStringLiteral("A"));
     QVERIFY(f.Groups()->currentItem()->isSelected());
     QVERIFY(f.Child<QAbstractButton>("btnRenameGroup")->isEnabled());
+}
+
+void TestUndo::manyLinesAtOnce() {
+    // Enough lines that the list takes them back in one merge; names sort apart from the file's
+    // order, and two are equal.
+    QList<CPerson> people;
+    for (int i = 0; i < 60; ++i)
+        people.append(CFormFixture::Person(QByteArray::number((i * 37) % 50), "X"));
+    CUndoFixture f(people);
+    const SSnapshot start = f.Snapshot();
+    f.List()->setFocus();
+    f.List()->selectAll();
+    f.List()->selectionModel()->select(f.m_pView->PeopleModel().index(3),
+                                       QItemSelectionModel::Deselect);
+    f.m_prompt.QueueAnswer(IPrompt::AnswerYes);
+    f.Click("btnDelete");
+    const SSnapshot deleted = f.Snapshot();
+    QCOMPARE(deleted.lines.size(), 1);
+    f.Key(Qt::Key_Z, Qt::ControlModifier);
+    CompareSnapshots(f.Snapshot(), start, true, QStringLiteral("undo"));
+    QCOMPARE(f.List()->selectionModel()->selectedIndexes().size(), 59);
+    f.Key(Qt::Key_Y, Qt::ControlModifier);
+    CompareSnapshots(f.Snapshot(), deleted, true, QStringLiteral("redo"));
 }
 
 void TestUndo::fieldUndoComesFirst() {
