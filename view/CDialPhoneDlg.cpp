@@ -118,9 +118,18 @@ QStringList CDialPhoneDlg::NumbersFromPhone(const QString& phone) {
     QStringList numbers;
     for (QStringView line : QStringView(phone).split(QLatin1Char('\n'))) {
         QString digits;
+        // A '+' just before the first digit (blanks may stand between) marks an international
+        // number and stays in front of it: without it a tel: address dials a wrong local
+        // number. Every other character that is not a digit is dropped.
+        bool bPlus = false;
         for (QChar c : line.left(kMaxLineLength)) {
-            if (c >= QLatin1Char('0') && c <= QLatin1Char('9'))
+            if (c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+                if (digits.isEmpty() && bPlus)
+                    digits += QLatin1Char('+');
                 digits += c;
+            } else if (digits.isEmpty() && c != QLatin1Char(' ') && c != QLatin1Char('\t')) {
+                bPlus = c == QLatin1Char('+');
+            }
         }
         if (!digits.isEmpty())
             numbers.append(digits);

@@ -21,7 +21,8 @@ public:
     explicit CDialPhoneDlg(QWidget* parent = nullptr);
 
     // The numbers in a Phone field: for each line, first to last, its digits 0 to 9 in their
-    // order; a line without digits gives none. Equal numbers are kept twice.
+    // order, after a '+' when one leads the number; a line without digits gives none. Equal
+    // numbers are kept twice.
     static QStringList NumbersFromPhone(const QString& phone);
 
     // The dialog's first showing: the prefix edit follows the box, the numbers are listed, the

@@ -56,6 +56,7 @@ private slots:
     void prefixStored_data();
     void prefixStored();
     void noDigitsNoDialog();
+    void internationalNumberDialled();
     void callFailures_data();
     void callFailures();
     void mailRecipientAsTyped();
@@ -76,8 +77,15 @@ void TestDialMail::numbersFromPhone_data() {
     QTest::newRow("empty") << QString() << QStringList{};
     QTest::newRow("lines without digits skipped, duplicates kept")
         << QStringLiteral("555-1234\n\nfax: none\n555 1234") << QStringList{"5551234", "5551234"};
-    QTest::newRow("signs and letters dropped")
-        << QStringLiteral("+1 (800) FLOWERS *#, ext. 7") << QStringList{"18007"};
+    QTest::newRow("signs and letters dropped, the leading plus kept")
+        << QStringLiteral("+1 (800) FLOWERS *#, ext. 7") << QStringList{"+18007"};
+    QTest::newRow("international number")
+        << QStringLiteral("+49 30 1234567 (home)") << QStringList{"+49301234567"};
+    QTest::newRow("plus after a label and blanks")
+        << QStringLiteral("Work: + 44 20 7946 0000\n(+33) 1 23")
+        << QStringList{"+442079460000", "+33123"};
+    QTest::newRow("plus not leading the number dropped")
+        << QStringLiteral("555+1234\n+x 12\n++\n+-7") << QStringList{"5551234", "12", "7"};
     QTest::newRow("only ASCII digits")
         << QStringLiteral("\u0663\u0664 12 \uff15") << QStringList{"12"};
     QTest::newRow("digits past 250 characters ignored")
@@ -224,6 +232,21 @@ void TestDialMail::noDigitsNoDialog() {
     QVERIFY(QApplication::activeModalWidget() == nullptr);
     QVERIFY(desktop.m_calls.isEmpty());
     QVERIFY(f.m_prompt.m_texts.isEmpty());
+}
+
+void TestDialMail::internationalNumberDialled() {
+    CFormFixture f;
+    f.Open({Caller("+49 30 1234567 (home)")});
+    CRecordingDesktopServices desktop;
+    QString offered;
+    OnModal<CDialPhoneDlg>([&](CDialPhoneDlg* pDialog) {
+        offered = pDialog->findChild<QListWidget*>("listNumbers")->item(0)->text();
+        Click(pDialog->findChild<QPushButton*>("btnDial"));
+    });
+    f.Click("btnDial");
+    QCOMPARE(offered, QStringLiteral("+49301234567"));
+    QCOMPARE(desktop.m_calls.size(), 1);
+    QCOMPARE(desktop.m_calls[0].strNumber, QStringLiteral("+49301234567"));
 }
 
 void TestDialMail::callFailures_data() {
