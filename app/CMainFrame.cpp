@@ -72,7 +72,8 @@ const QList<MenuInfo>& Menus() {
         {"&Action",
          "menuAction",
          {ActionNewRecord, ActionCommit, ActionDelete, 0, ActionPrepareSearch, ActionSearch, 0,
-          ActionAddGroup, ActionRenameGroup, ActionDeleteGroup, 0, ActionPlaceCall}},
+          ActionAddGroup, ActionRenameGroup, ActionDeleteGroup, 0, ActionFindDuplicates, 0,
+          ActionPlaceCall}},
         {"&View", "menuView", {ViewToolbar, ViewStatusBar}},
         {"&Help", "menuHelp", {HelpIndex, HelpUsing, 0, AppAbout}},
     };
@@ -143,6 +144,8 @@ const QList<CMainFrame::CommandInfo>& CMainFrame::Commands() {
         {ActionAddGroup, "&Add a new group", "", "Add a new group", ""},
         {ActionRenameGroup, "&Rename the current group", "", "Rename the current group", ""},
         {ActionDeleteGroup, "D&elete the current group", "", "Delete the current group", ""},
+        {ActionFindDuplicates, "Find &Duplicates...", "",
+         "Find entries that are probably the same person and merge them", ""},
         {ActionPlaceCall, "P&lace a call...", "", "Place a call using the current phone number",
          ""},
         {ViewToolbar, "&Toolbar", "", "Show or hide the toolbar", "Toggle ToolBar"},

@@ -3,6 +3,7 @@
 #include "CPasswordDlg.h"
 
 #include "CMainFrame.h"
+#include "CRecoveryManager.h"
 #include "CSplashWnd.h"
 #include "CVornDoc.h"
 #include "IFormView.h"
@@ -122,10 +123,15 @@ int CVornApp::Run(QApplication& qapp, const QStringList& arguments, const ViewFa
     // The window shows first, so a file that cannot be opened is reported over a working
     // window that then holds an empty document.
     frame->ActivateFrame();
-    if (line.strPath.isEmpty())
-        frame->NewDocument();
-    else
-        frame->OpenDocumentFile(line.strPath);
+    // Unsaved changes left by a run that did not end properly are offered back first.
+    auto* pRecovery = new CRecoveryManager(doc, frame.get());
+    QObject::connect(frame.get(), &CMainFrame::Closed, pRecovery, &CRecoveryManager::Discard);
+    if (!pRecovery->OfferRecovery(*frame)) {
+        if (line.strPath.isEmpty())
+            frame->NewDocument();
+        else
+            frame->OpenDocumentFile(line.strPath);
+    }
 
     const int nResult = qapp.exec();
     WriteExitSettings();

@@ -40,6 +40,8 @@ constexpr int ActionAddGroup = 32820;
 constexpr int ActionRenameGroup = 32823;
 constexpr int ActionDeleteGroup = 32822;
 constexpr int ActionPlaceCall = 32828;
+// Lists the sets of probable duplicates and merges them.
+constexpr int ActionFindDuplicates = 32870;
 // View
 constexpr int ViewToolbar = 59392;
 constexpr int ViewStatusBar = 59393;

@@ -1,5 +1,6 @@
 #include "CRecordMerger.h"
 
+#include "CText.h"
 #include "CVornDoc.h"
 
 #include <algorithm>
@@ -53,12 +54,16 @@ QByteArray CRecordMerger::DefaultValue(const std::vector<const CPerson*>& people
     const QList<QByteArray> values = Candidates(people, field);
     QByteArray best;
     qsizetype nBestCount = 0;
+    qsizetype nBestLength = 0;
     for (const QByteArray& value : values) {
         const qsizetype n = std::count_if(people.begin(), people.end(),
                                           [&](const CPerson* p) { return p->*field == value; });
-        if (n > nBestCount || (n == nBestCount && value.size() > best.size())) {
+        // Length as the user sees it: an accented letter is one character, not two bytes.
+        const qsizetype length = CText::ToDisplay(value).size();
+        if (n > nBestCount || (n == nBestCount && length > nBestLength)) {
             best = value;
             nBestCount = n;
+            nBestLength = length;
         }
     }
     return best;

@@ -25,9 +25,9 @@ public:
     // The different non-empty values of `field` among `people`, in the order met.
     static QList<QByteArray> Candidates(const std::vector<const CPerson*>& people,
                                         QByteArray CPerson::*field);
-    // The value most of `people` share; among equally shared values the longest, then the first
-    // met. Empty values count only when every entry's value is empty, so a merge never drops a
-    // value for an empty one.
+    // The value most of `people` share; among equally shared values the longest (in characters),
+    // then the first met. Empty values count only when every entry's value is empty, so a merge
+    // never drops a value for an empty one.
     static QByteArray DefaultValue(const std::vector<const CPerson*>& people,
                                    QByteArray CPerson::*field);
     // Every line of `field` of every entry, in order, each once (blanks around a line do not

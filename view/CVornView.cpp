@@ -573,6 +573,8 @@ void CVornView::ConnectCommands(const QHash<int, QAction*>& actions) {
     // Edit and clipboard commands
     ConnectEditCommands(actions);
     ConnectUndoCommands(actions);
+    // Find Duplicates
+    ConnectDuplicateCommands(actions);
 }
 
 void CVornView::OnProperties() {

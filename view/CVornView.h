@@ -2,6 +2,7 @@
 
 #include "CUndoHistory.h"
 #include "CAddFromFile.h"
+#include "CRecordMerger.h"
 #include "IFormView.h"
 
 #include <QHash>
@@ -356,4 +357,23 @@ private:
     void ForgetFieldEdits();
     QAction* m_pActionRedo = nullptr;
     CUndoHistory m_undo{m_doc};
+
+    // Finding and merging duplicates (CVornViewDuplicates.cpp).
+public:
+    // Merges `set` into its first entry in the document's order, which takes the texts and
+    // groups of `merged`; the other entries leave the document. The lists, counters and buttons
+    // follow, the merged entry is shown and selected, and the document is marked modified.
+    // Returns what the merge did, so it can be taken back as one command (m_pKept null: nothing
+    // was merged).
+    CRecordMerger::CResult MergeEntries(const std::vector<CPerson*>& set, const CPerson& merged);
+    // Merges every set with its values in one go (Merge All), with one refresh of the lists.
+    std::vector<CRecordMerger::CResult>
+    MergeEntrySets(const std::vector<std::vector<CPerson*>>& sets,
+                   const std::vector<CPerson>& merged);
+public slots:
+    // Action > Find Duplicates: lists the sets of probable duplicates and merges them.
+    void OnFindDuplicates();
+
+private:
+    void ConnectDuplicateCommands(const QHash<int, QAction*>& actions);
 };

@@ -352,6 +352,7 @@ void CVornView::DeleteEntries() {
     UpdateCounters();
     WriteForm();
     m_doc.SetModifiedFlag(true);
+    emit m_doc.entriesChangedInBulk();
     m_bChanged = false;
     UpdateButtons();
 }

@@ -179,6 +179,8 @@ void TestMainFrame::menuOrder_data() {
                                            "&Rename the current group",
                                            "D&elete the current group",
                                            "-",
+                                           "Find &Duplicates...",
+                                           "-",
                                            "P&lace a call..."};
     QTest::newRow("View") << "menuView"
                           << "&View" << QStringList{"&Toolbar", "&Status Bar"};

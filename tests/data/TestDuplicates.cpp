@@ -158,6 +158,8 @@ private slots:
         QTest::newRow("empties never win")
             << QList<QByteArray>{"", "", "Salem"} << QByteArray("Salem");
         QTest::newRow("all empty") << QList<QByteArray>{"", ""} << QByteArray();
+        QTest::newRow("length in characters")
+            << QList<QByteArray>{"R\xc3\xa9mi", "Remis"} << QByteArray("Remis");
         QTest::newRow("case tells apart")
             << QList<QByteArray>{"salem", "Salem", "Salem"} << QByteArray("Salem");
     }
