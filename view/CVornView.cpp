@@ -656,6 +656,22 @@ void CVornView::TakeSnapshot() {
         m_shownTexts[i] = this->*fields[i].pText;
 }
 
+bool CVornView::HasEditsBesidesName() {
+    if (!m_pShownPerson)
+        return false;
+    const auto& fields = Fields();
+    for (size_t i = 1; i < fields.size(); ++i) {
+        if (this->*fields[i].pText != m_shownTexts[i])
+            return true;
+    }
+    QList<int> selected;
+    for (int row = 0; row < m_listMemberOf->count(); ++row) {
+        if (m_listMemberOf->item(row)->isSelected())
+            selected.append(row);
+    }
+    return selected != MemberOfRowsFor(*m_pShownPerson);
+}
+
 // ---------------------------------------------------------------------------------------------
 // Routines every command uses
 
@@ -742,10 +758,12 @@ void CVornView::UpdateButtons() {
             m_btnNew->setEnabled(true);
             break;
         case ModeShown:
-            if (!m_strName.isEmpty() && m_bChanged) {
-                // The first change of a shown entry.
+            // The first change of a shown entry. A change made while the Name field is empty
+            // counts too, so that moving away or closing asks about it rather than drop it; the
+            // update then keeps the entry's name.
+            if (m_bChanged && (!m_strName.isEmpty() || HasEditsBesidesName())) {
                 m_nEditMode = ModeEdited;
-                m_btnUpdate->setEnabled(true);
+                m_btnUpdate->setEnabled(!m_strName.isEmpty());
                 m_btnDelete->setEnabled(false);
             } else {
                 m_btnUpdate->setEnabled(false);

@@ -204,6 +204,9 @@ private:
     // Remembers the texts the controls show for the loaded entry, so that fields the user leaves
     // alone keep their stored bytes exactly.
     void TakeSnapshot();
+    // Whether the form differs from the shown entry in a field other than Name (groups
+    // included).
+    bool HasEditsBesidesName();
 
     // Notifications (CVornViewEditing.cpp).
     void OnPeopleSelectionChanged();

@@ -38,6 +38,14 @@ QString FileFullMessage() {
         .arg(CVornDoc::kMaxEntries);
 }
 
+// A name that is empty once its leading blanks are gone.
+bool IsBlank(const QString& name) {
+    return std::all_of(name.begin(), name.end(), [](QChar c) {
+        return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') ||
+               c == QLatin1Char('\n') || c == QLatin1Char('\v') || c == QLatin1Char('\f');
+    });
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -241,6 +249,12 @@ void CVornView::UpdateEntry() {
     if (!pPerson) {
         m_bUpdateFromPrompt = false;
         return;
+    }
+    // An entry never loses its name through an update: a Name field emptied, or left with
+    // blanks only, keeps the name the entry has, and the other fields are stored.
+    if (IsBlank(m_strName)) {
+        m_strName = m_shownTexts[0];
+        WriteForm();
     }
     const int oldRow = m_pPeopleModel->FindPerson(pPerson, m_nShownIndex);
     m_undo.RecordUpdate(pPerson);

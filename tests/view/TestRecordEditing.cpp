@@ -31,6 +31,8 @@ private slots:
     void renameMovesLine();
     void changeTracking();
     void emptiedNameBeforeChange();
+    void updateKeepsName_data();
+    void updateKeepsName();
     void newRecordDropsEdits();
     void deleteEntries_data();
     void deleteEntries();
@@ -227,6 +229,75 @@ void TestRecordEditing::emptiedNameBeforeChange() {
     f.ClickLine(1);
     QVERIFY(f.m_prompt.m_texts.isEmpty());
     QCOMPARE(f.DocNames(), QList<QByteArray>({"Al", "Bo"}));
+}
+
+// Ways of leaving an edited entry whose Name field was emptied, or left with blanks only.
+enum class Leave { ClickLine, QuickFind, UpdateButton };
+
+void TestRecordEditing::updateKeepsName_data() {
+    QTest::addColumn<bool>("autoUpdate");
+    QTest::addColumn<QString>("name");   // what the Name field holds when leaving
+    QTest::addColumn<bool>("nameFirst"); // the Name emptied before the Phone is changed
+    QTest::addColumn<int>("leave");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("Yes to the question") << false << "" << false << int(Leave::ClickLine) << true;
+    QTest::newRow("AutoUpdate") << true << "" << false << int(Leave::ClickLine) << false;
+    QTest::newRow("blanks only, Yes") << false << "   " << false << int(Leave::ClickLine) << true;
+    QTest::newRow("Name emptied first, then Phone")
+        << false << "" << true << int(Leave::ClickLine) << true;
+    QTest::newRow("quick find moves away") << false << "" << false << int(Leave::QuickFind) << true;
+    QTest::newRow("UPDATE with blanks only")
+        << false << "  " << false << int(Leave::UpdateButton) << false;
+}
+
+void TestRecordEditing::updateKeepsName() {
+    QFETCH(bool, autoUpdate);
+    QFETCH(QString, name);
+    QFETCH(bool, nameFirst);
+    QFETCH(int, leave);
+    QFETCH(bool, asked);
+    CFormFixture f;
+    f.m_app.m_bAutoUpdate = autoUpdate;
+    f.Open({CFormFixture::Person("Ann", "", "1"), CFormFixture::Person("Bob")});
+    if (nameFirst)
+        f.Erase("editName");
+    f.Type("editPhone", "23");
+    if (!nameFirst)
+        f.Erase("editName");
+    if (!name.isEmpty())
+        QTest::keyClicks(f.Name(), name);
+    QCOMPARE(f.m_pView->GetEditMode(), int(CVornView::ModeEdited));
+    QCOMPARE(f.Button("btnUpdate")->isEnabled(), !name.isEmpty());
+    f.m_prompt.QueueAnswer(IPrompt::AnswerYes);
+    switch (Leave(leave)) {
+    case Leave::ClickLine:
+        f.ClickLine(1);
+        break;
+    case Leave::QuickFind:
+        f.Type("editQuickFind", "b");
+        break;
+    case Leave::UpdateButton:
+        f.Click("btnUpdate");
+        break;
+    }
+    QCOMPARE(f.m_prompt.m_texts, asked ? QStringList{kUpdatePrompt} : QStringList{});
+    // The entry keeps its name and its line; the other edit is stored.
+    QCOMPARE(f.DocNames(), QList<QByteArray>({"Ann", "Bob"}));
+    QCOMPARE(f.m_doc.m_personList[0]->m_strPhone, QByteArray("123"));
+    QCOMPARE(f.Lines(), QStringList({"Ann", "Bob"}));
+    QCOMPARE(f.Counters(), QStringLiteral("2 of 2"));
+    QVERIFY(f.m_doc.IsModified());
+    if (Leave(leave) == Leave::UpdateButton) {
+        // The form shows the entry as stored.
+        QCOMPARE(f.Text("editName"), QStringLiteral("Ann"));
+        QCOMPARE(f.SelectedRows(), QList<int>({0}));
+    } else {
+        QCOMPARE(f.Text("editName"), QStringLiteral("Bob"));
+    }
+    QCOMPARE(f.m_pView->GetEditMode(), int(CVornView::ModeShown));
+    // A refresh (as after saving and opening the file) drops nothing.
+    f.m_pView->OnInitialUpdate();
+    QCOMPARE(f.DocNames(), QList<QByteArray>({"Ann", "Bob"}));
 }
 
 void TestRecordEditing::newRecordDropsEdits() {
