@@ -109,7 +109,8 @@ QList<QByteArray> CVCardProperty::Split(const QByteArray& value, char separator)
     for (qsizetype i = 0; i <= n; ++i) {
         if (i < n && p[i] == '\\') {
             bEscaped = true;
-            ++i;
+            if (i + 1 < n) // a backslash at the very end escapes nothing
+                ++i;
             continue;
         }
         if (i < n && p[i] != separator)
