@@ -170,6 +170,7 @@ CAddFromFile::SAdded CVornView::AddNewEntries(std::vector<CPerson> people) {
     CAddFromFile::SAdded added = CAddFromFile::AddEntries(m_doc, std::move(people));
     if (added.bTooMany || (added.added.empty() && added.newGroups.isEmpty()))
         return added;
+    m_undo.RecordAddEntries(added.nFirst, CUndoHistory::Kind::AddFromFile, added.newGroups.size());
     OnUpdate();
     m_doc.SetModifiedFlag();
     return added;

@@ -286,9 +286,29 @@ SStep JoinGroup(const QString& line, const QString& group) {
             QStringLiteral("&Undo Update")};
 }
 
+// File > Add From File with a contact file of two new entries, one in a new group, and one
+// entry the document has already.
+SStep AddFromFile() {
+    return {[](CUndoFixture& f) {
+                const QString path = f.m_dir.filePath(QStringLiteral("more.vby"));
+                CNotesLabel label;
+                CVornDoc file(label);
+                file.OnNewDocument();
+                for (const CPerson& person : {CFormFixture::Person("Bea", "Ames", {}, {"Club"}),
+                                              CFormFixture::Person("Zed", "Yuma"), Book().first()})
+                    file.m_personList.push_back(std::make_unique<CPerson>(person));
+                file.m_groupList = {"Club"};
+                QVERIFY(file.OnSaveDocument(path));
+                f.m_dialogs.QueueAnswer(path);
+                f.Action(CommandId::FileAddFromFile)->trigger();
+            },
+            QStringLiteral("&Undo Add From File")};
+}
+
 const std::map<QString, std::vector<SStep>>& Sequences() {
     static const std::map<QString, std::vector<SStep>> sequences = {
         {"add", {Add("Zoe"), Add("Abe")}},
+        {"add from file", {Add("Kim"), AddFromFile(), Delete({"Bea", "Kim"})}},
         {"update in place and moving", {Update("Bob", {}), Update("Ed", "Aaron")}},
         {"delete one", {Delete({"Cy"})}},
         {"delete many, first and last", {Delete({"Ann", "Cy", "Ed"})}},
