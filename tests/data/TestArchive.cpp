@@ -158,6 +158,24 @@ private slots:
         QCOMPARE(first, QByteArray("Springfield"));
     }
 
+    // A count larger than the bytes left is refused before any memory is reserved for it, so
+    // a damaged file can neither allocate gigabytes nor fail with anything but a read error.
+    void listCountBeyondDataReservesNothing_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::newRow("16-bit count, two bytes left") << Hex("60ea 0141");
+        QTest::newRow("32-bit count, nothing left") << Hex("ffff 00000010");
+        QTest::newRow("32-bit count 4G") << Hex("ffff ffffffff 00");
+    }
+    void listCountBeyondDataReservesNothing() {
+        QFETCH(QByteArray, bytes);
+        CArchive in(bytes);
+        QList<QByteArray> names{"kept"};
+        const qsizetype capacity = names.capacity();
+        QVERIFY_THROWS_EXCEPTION(CArchiveException, in.ReadStringList(names));
+        QCOMPARE(names.capacity(), capacity);
+        QCOMPARE(names, QList<QByteArray>{"kept"});
+    }
+
     void readPastEndThrows_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::newRow("no byte") << QByteArray();
