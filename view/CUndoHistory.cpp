@@ -388,10 +388,21 @@ CUndoHistory::CUndoHistory(CVornDoc& doc, QObject* parent) : QObject(parent), m_
     connect(&m_doc, &CVornDoc::modifiedChanged, this, [this](bool bModified) {
         if (m_nBusy)
             return;
-        if (!bModified)
+        m_nPushes = 0;
+        if (!bModified) {
             m_nSavePoint = long(m_nDone); // saved (or opened) here
-        else if (long(m_nDone) == m_nSavePoint)
-            m_nSavePoint = -1; // changed by something the history does not hold
+            return;
+        }
+        // A change that no command records by the time the events of this one are handled was
+        // made by something the history does not hold: no state of it is the saved one then.
+        // (Commands may mark the document before or after they record themselves.)
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_nPushes == 0 && m_doc.IsModified() && long(m_nDone) == m_nSavePoint)
+                    m_nSavePoint = -1;
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -404,6 +415,7 @@ void CUndoHistory::Push(std::unique_ptr<CCommand> pCommand) {
     m_commands.erase(m_commands.begin() + long(m_nDone), m_commands.end());
     m_commands.push_back(std::move(pCommand));
     ++m_nDone;
+    ++m_nPushes;
     if (m_commands.size() > size_t(kMaxCommands)) {
         m_commands.pop_front();
         --m_nDone;

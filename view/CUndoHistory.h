@@ -127,4 +127,6 @@ private:
     long m_nSavePoint = 0;
     // While above zero the history itself is setting the modified flag.
     int m_nBusy = 0;
+    // Commands recorded since the document was last marked modified.
+    int m_nPushes = 0;
 };

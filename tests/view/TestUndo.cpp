@@ -340,6 +340,7 @@ private slots:
     void historyCommands_data();
     void historyCommands();
     void documentChangedAroundTheHistory();
+    void savePointAndUnrecordedChanges();
 };
 
 void TestUndo::sequences_data() {
@@ -671,6 +672,31 @@ void TestUndo::documentChangedAroundTheHistory() {
     QCOMPARE(history.Count(), 0);
     QVERIFY(!history.CanUndo());
     QCOMPARE(doc.m_personList.size(), size_t(4));
+}
+
+void TestUndo::savePointAndUnrecordedChanges() {
+    CNotesLabel notes;
+    CVornDoc doc(notes);
+    doc.OnNewDocument();
+    doc.m_groupList = {"A"};
+    CUndoHistory history(doc);
+    // A command that marks the document before it records itself still has the saved state
+    // before it.
+    doc.SetModifiedFlag(true);
+    history.RecordNewGroup("A");
+    QCoreApplication::processEvents();
+    history.Undo();
+    QVERIFY(!doc.IsModified());
+    history.Redo();
+    QVERIFY(doc.IsModified());
+    // Saved; then a change that nothing records: no state of the history is the saved one.
+    doc.SetModifiedFlag(false);
+    doc.SetModifiedFlag(true);
+    QCoreApplication::processEvents();
+    history.Undo();
+    QVERIFY(doc.IsModified());
+    history.Redo();
+    QVERIFY(doc.IsModified());
 }
 
 QTEST_MAIN(TestUndo)
