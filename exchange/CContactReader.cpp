@@ -408,8 +408,9 @@ QByteArray CleanLabel(QByteArray label, bool* pPreferred = nullptr) {
     return label;
 }
 
-CContactData FromOwnRow(const QList<QByteArray>& fields) {
-    CContactData contact;
+// Fills `contact` (emptied first, its storage reused) from a row of our own layout.
+void FromOwnRow(const QList<QByteArray>& fields, CContactData& contact) {
+    contact.Clear();
     contact.bExact = true;
     auto field = [&](int i) { return i < fields.size() ? fields[i] : QByteArray(); };
     contact.strFullName = field(0);
@@ -419,14 +420,13 @@ CContactData FromOwnRow(const QList<QByteArray>& fields) {
     address.strRegion = field(3);
     address.strPostalCode = field(4);
     address.strCountry = field(5);
-    contact.addresses.push_back(address);
+    contact.addresses.push_back(std::move(address));
     // The phone field goes in whole: its lines and brackets are exactly as written.
     contact.phones.push_back({{}, field(6)});
     contact.emails.push_back({{}, field(7)});
     contact.notes.append(field(8));
     if (!field(9).isEmpty())
         contact.groups = SplitMulti(field(9));
-    return contact;
 }
 
 CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
@@ -663,13 +663,22 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, QString* pE
     }
     CCsvParser parser(text, found.cDelimiter, found.nStart, found.nLine);
     QList<QByteArray> fields;
+    result.people.reserve(size_t(std::min<qsizetype>(kMaxContacts + 1, text.size() / 60 + 1)));
     const bool bOwn = found.map.IsOwnLayout();
+    CContactData own;
     while (parser.Next(fields)) {
         // Blank lines are no rows; in our own layout a row of empty fields is an empty entry.
         bool bEmpty = true;
-        for (const QByteArray& field : fields)
-            if (!field.trimmed().isEmpty())
-                bEmpty = false;
+        for (const QByteArray& field : fields) {
+            for (char c : field) {
+                if (c != ' ' && c != '\t') {
+                    bEmpty = false;
+                    break;
+                }
+            }
+            if (!bEmpty)
+                break;
+        }
         if (bEmpty && (!bOwn || fields.size() == 1))
             continue;
         if (qsizetype(result.people.size()) >= kMaxContacts) {
@@ -678,8 +687,12 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, QString* pE
                 *pError = kTooMany;
             return false;
         }
-        result.people.push_back(
-            CContactMapper::ToPerson(bOwn ? FromOwnRow(fields) : FromRow(found.map, fields)));
+        if (bOwn) {
+            FromOwnRow(fields, own);
+            result.people.push_back(CContactMapper::ToPerson(own));
+        } else {
+            result.people.push_back(CContactMapper::ToPerson(FromRow(found.map, fields)));
+        }
     }
     result.report.warnings += parser.Warnings();
     return true;
