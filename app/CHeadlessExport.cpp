@@ -112,18 +112,43 @@ bool CHeadlessExport::Export(const Options& options, QString* pError, qsizetype*
                                   : error;
         return false;
     }
-    std::vector<const CPerson*> people;
-    people.reserve(pDoc->m_personList.size());
-    for (const auto& pPerson : pDoc->m_personList)
-        people.push_back(pPerson.get());
-    const QByteArray bytes =
-        options.bCsv ? CCsvWriter::Write(people)
-                     : CVCardWriter::Write(people, options.bVCard30 ? CVCardWriter::Version::V30
-                                                                    : CVCardWriter::Version::V40);
+    // The entries are written a slice at a time, and each slice's records are freed once
+    // written, so the records and the text they become are not held whole side by side.
+    const qsizetype count = qsizetype(pDoc->m_personList.size());
+    constexpr qsizetype kSlice = 2048;
+    // Room for the whole text at once: vCard takes about three times the contact file's bytes,
+    // CSV about as many. Pages reserved but never written cost no memory.
+    const qint64 inputSize = QFileInfo(options.strInput).size();
+    QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(
+        qMin<qint64>(inputSize * (options.bCsv ? 2 : 4) + 4096, qint64(1) << 30)));
+    // Every slice of CSV starts with the header row; the file has it once.
+    const QByteArray header = options.bCsv ? CCsvWriter::Write({}) : QByteArray();
+    if (count == 0)
+        bytes = options.bCsv ? header : QByteArray();
+    std::vector<const CPerson*> slice;
+    slice.reserve(kSlice);
+    for (qsizetype first = 0; first < count; first += kSlice) {
+        const qsizetype last = qMin(count, first + kSlice);
+        slice.clear();
+        for (qsizetype i = first; i < last; ++i)
+            slice.push_back(pDoc->m_personList[size_t(i)].get());
+        const QByteArray part =
+            options.bCsv
+                ? CCsvWriter::Write(slice)
+                : CVCardWriter::Write(slice, options.bVCard30 ? CVCardWriter::Version::V30
+                                                              : CVCardWriter::Version::V40);
+        if (first > 0 && options.bCsv && part.startsWith(header))
+            bytes.append(part.constData() + header.size(), part.size() - header.size());
+        else
+            bytes.append(part);
+        for (qsizetype i = first; i < last; ++i)
+            pDoc->m_personList[size_t(i)].reset();
+    }
     if (!CSafeFile::Write(options.strOutput, bytes, pError))
         return false;
     if (pnWritten)
-        *pnWritten = qsizetype(people.size());
+        *pnWritten = count;
     return true;
 }
 
