@@ -198,6 +198,12 @@ QList<CPerson> Book() {
             CFormFixture::Person("Ed", "Fargo", "555-5")};
 }
 
+// The same with one person twice, in A and in B.
+QList<CPerson> BookWithTwins() {
+    return Book() << CFormFixture::Person("Lee, Fay", {}, "030 1234567", {"B"})
+                  << CFormFixture::Person("Fay Lee", "Gary", {}, {"A"});
+}
+
 // One entry command as the user makes it, and the Undo text it leaves in the Edit menu.
 struct SStep {
     std::function<void(CUndoFixture&)> fnDo;
@@ -305,6 +311,24 @@ SStep AddFromFile() {
             QStringLiteral("&Undo Add From File")};
 }
 
+// Action > Find Duplicates: Merge (or Merge All) of the one set, then Close.
+SStep Merge(bool bAll) {
+    return {[bAll](CUndoFixture& f) {
+                CFormFixture::OnNextDialog([&f, bAll](QDialog* pDialog) {
+                    if (bAll)
+                        f.m_prompt.QueueAnswer(IPrompt::AnswerYes);
+                    QTest::mouseClick(
+                        pDialog->findChild<QPushButton*>(bAll ? "btnMergeAll" : "btnMerge"),
+                        Qt::LeftButton);
+                    if (pDialog->isVisible())
+                        QTest::mouseClick(pDialog->findChild<QPushButton*>("btnClose"),
+                                          Qt::LeftButton);
+                });
+                f.Action(CommandId::ActionFindDuplicates)->trigger();
+            },
+            QStringLiteral("&Undo Merge")};
+}
+
 const std::map<QString, std::vector<SStep>>& Sequences() {
     static const std::map<QString, std::vector<SStep>> sequences = {
         {"add", {Add("Zoe"), Add("Abe")}},
@@ -312,7 +336,9 @@ const std::map<QString, std::vector<SStep>>& Sequences() {
         {"update in place and moving", {Update("Bob", {}), Update("Ed", "Aaron")}},
         {"delete one", {Delete({"Cy"})}},
         {"delete many, first and last", {Delete({"Ann", "Cy", "Ed"})}},
-        {"delete all", {Delete({"Ann", "Bob", "Cy", "Di", "Ed"})}},
+        {"delete all", {Delete({"Ann", "Bob", "Cy", "Di", "Ed", "Fay Lee", "Lee, Fay"})}},
+        {"merge", {Update("Fay Lee", {}), Merge(false), Delete({"Ann"})}},
+        {"merge all", {Merge(true), RenameGroup("B", "Beta")}},
         {"new group and members", {NewGroup("Team"), JoinGroup("Di", "Team")}},
         {"rename group with members", {RenameGroup("A", "Alpha")}},
         {"delete group with members", {DeleteGroup("B")}},
@@ -352,7 +378,7 @@ void TestUndo::sequences_data() {
 void TestUndo::sequences() {
     QFETCH(QString, sequence);
     const std::vector<SStep>& steps = Sequences().at(sequence);
-    CUndoFixture f(Book(), {"A", "B"});
+    CUndoFixture f(BookWithTwins(), {"A", "B"});
     QAction* pUndo = f.Action(CommandId::EditUndo);
     QAction* pRedo = f.Action(CommandId::EditRedo);
     QVERIFY(pUndo && pRedo);
