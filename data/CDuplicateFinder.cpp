@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <algorithm>
 #include <numeric>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -34,34 +37,72 @@ private:
     std::vector<int> m_parent;
 };
 
-// One shared value between two entries: which kind, and its first entry.
+// One shared value between two entries: which kind, and its first entry; for a phone, the
+// number's last 8 digits.
 struct CLink {
     int nFirst;
     int nOther;
     CDuplicateFinder::Reason reason;
-    QByteArray shared;
+    quint32 nNumber;
 };
+
+// Calls `fn` with the last 8 digits, as a number, of every line of `phone` that holds 8 or more
+// digits.
+template <typename Fn> void ForEachPhoneKey(const QByteArray& phone, Fn fn) {
+    quint32 number = 0;
+    int digits = 0;
+    for (char c : phone) {
+        if (c == '\r' || c == '\n') {
+            if (digits >= 8)
+                fn(number);
+            number = 0;
+            digits = 0;
+        } else if (c >= '0' && c <= '9') {
+            number = (number * 10 + quint32(c - '0')) % 100000000u;
+            ++digits;
+        }
+    }
+    if (digits >= 8)
+        fn(number);
+}
+
+QByteArray EightDigits(quint32 number) {
+    return QByteArray::number(number).rightJustified(8, '0');
+}
+
+// The e-mail key into `key`, without allocating for plain addresses.
+void EmailKeyTo(const QByteArray& email, std::string& key) {
+    key.clear();
+    const char* p = email.constData();
+    const char* end = p + email.size();
+    // The blanks QByteArray::trimmed takes away, as EmailKey does.
+    auto blank = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    while (p < end && blank(*p))
+        ++p;
+    while (end > p && blank(end[-1]))
+        --end;
+    for (const char* q = p; q < end; ++q) {
+        if (static_cast<unsigned char>(*q) >= 0x80) {
+            const QByteArray folded = CDuplicateFinder::EmailKey(email);
+            key.assign(folded.constData(), size_t(folded.size()));
+            return;
+        }
+    }
+    for (; p < end; ++p)
+        key += (*p >= 'A' && *p <= 'Z') ? char(*p + ('a' - 'A')) : *p;
+}
 
 } // namespace
 
 QList<QByteArray> CDuplicateFinder::PhoneKeys(const QByteArray& phone) {
     QList<QByteArray> keys;
-    QByteArray digits;
-    auto endLine = [&] {
-        if (digits.size() >= 8) {
-            QByteArray key = digits.right(8);
-            if (!keys.contains(key))
-                keys.append(std::move(key));
-        }
-        digits.clear();
-    };
-    for (char c : phone) {
-        if (c == '\r' || c == '\n')
-            endLine();
-        else if (c >= '0' && c <= '9')
-            digits.append(c);
-    }
-    endLine();
+    ForEachPhoneKey(phone, [&keys](quint32 number) {
+        QByteArray key = EightDigits(number);
+        if (!keys.contains(key))
+            keys.append(std::move(key));
+    });
     return keys;
 }
 
@@ -91,32 +132,57 @@ std::vector<CDuplicateFinder::CSet>
 CDuplicateFinder::Find(const std::vector<const CPerson*>& people) {
     const int count = int(people.size());
     // Each key remembers the first entry that had it; a later entry with the same key links to
-    // that one. The three kinds of key never meet: each has a table of its own.
-    QHash<QByteArray, int> names;
-    QHash<QByteArray, int> emails;
-    QHash<QByteArray, int> phones;
-    names.reserve(count);
-    emails.reserve(count);
-    phones.reserve(count);
-    std::vector<CLink> links;
-    auto note = [&links](QHash<QByteArray, int>& table, QByteArray key, int i, Reason reason) {
-        const auto it = table.constFind(key);
-        if (it == table.constEnd())
-            table.insert(std::move(key), i);
-        else
-            links.push_back({it.value(), i, reason, std::move(key)});
+    // that one. The three kinds of key never meet: each has a table of its own. Names and
+    // e-mail addresses are looked up by a 64-bit hash of their key, and a hit is confirmed on
+    // the keys themselves, so two different keys never link; a phone key is its 8 digits.
+    // A table of keys: the hash of each key seen, with the first entry that had it and the key
+    // itself (most keys are short enough to be kept without an allocation).
+    struct CKeyTable {
+        struct CFirst {
+            int nEntry;
+            std::string key;
+        };
+        std::unordered_map<quint64, size_t> map;
+        std::vector<CFirst> firsts;
+        // The first entry with `key`, or -1 after noting entry `i` as the first.
+        int Note(const std::string& key, int i) {
+            const auto [it, bNew] =
+                map.try_emplace(std::hash<std::string_view>()(key), firsts.size());
+            if (bNew) {
+                firsts.push_back({i, key});
+                return -1;
+            }
+            const CFirst& first = firsts[it->second];
+            return first.key == key ? first.nEntry : -1;
+        }
     };
+    CKeyTable names;
+    CKeyTable emails;
+    std::unordered_map<quint32, int> phones;
+    names.map.reserve(size_t(count));
+    emails.map.reserve(size_t(count));
+    phones.reserve(size_t(count));
+    std::vector<CLink> links;
+    std::string key;
     for (int i = 0; i < count; ++i) {
         const CPerson& person = *people[size_t(i)];
-        QByteArray name = CNameFolder::Fold(person.m_strName);
-        if (!name.isEmpty())
-            note(names, std::move(name), i, SameName);
-        QByteArray email = EmailKey(person.m_strEmail);
-        if (!email.isEmpty())
-            note(emails, std::move(email), i, SameEmail);
+        CNameFolder::FoldTo(person.m_strName, key);
+        if (!key.empty()) {
+            if (const int first = names.Note(key, i); first >= 0)
+                links.push_back({first, i, SameName, 0});
+        }
+        EmailKeyTo(person.m_strEmail, key);
+        if (!key.empty()) {
+            if (const int first = emails.Note(key, i); first >= 0)
+                links.push_back({first, i, SameEmail, 0});
+        }
         if (!person.m_strPhone.isEmpty()) {
-            for (QByteArray& key : PhoneKeys(person.m_strPhone))
-                note(phones, std::move(key), i, SamePhone);
+            ForEachPhoneKey(person.m_strPhone, [&](quint32 number) {
+                const auto [it, bNew] = phones.try_emplace(number, i);
+                // One entry may hold the same number on two lines.
+                if (!bNew && it->second != i)
+                    links.push_back({it->second, i, SamePhone, number});
+            });
         }
     }
     if (links.empty())
@@ -157,7 +223,7 @@ CDuplicateFinder::Find(const std::vector<const CPerson*>& people) {
         else if (link.reason == SameEmail)
             set.m_strEmail = first.m_strEmail.trimmed();
         else
-            set.m_strPhone = link.shared;
+            set.m_strPhone = EightDigits(link.nNumber);
     }
     return result;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <string>
 
 // Folds a stored name into a key for telling whether two names stand for the same person:
 // letter case and accents are set aside, commas and runs of blanks count as one blank, and the
@@ -9,4 +10,6 @@
 class CNameFolder {
 public:
     static QByteArray Fold(const QByteArray& stored);
+    // The same into `key`, whose memory is reused: no allocation for most names.
+    static void FoldTo(const QByteArray& stored, std::string& key);
 };
