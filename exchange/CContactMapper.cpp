@@ -1,5 +1,7 @@
 #include "CContactMapper.h"
 
+#include <QSet>
+
 namespace {
 
 const QByteArray kBreak = "\r\n";
@@ -310,11 +312,19 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
     person.m_strNotes = NormaliseBreaks(notes);
 
     // Groups
-    // A contact has a handful of groups, so a linear look for repeats is cheapest.
+    // A contact has a handful of groups, so a linear look for repeats is cheapest; a file with
+    // thousands on one card gets a set instead.
+    QSet<QByteArray> seen;
+    const bool bManyGroups = contact.groups.size() > 64;
     for (const QByteArray& group : contact.groups) {
         const QByteArray name = bExact ? group : NormaliseBreaks(GroupName(group));
-        if (!bExact && (name.isEmpty() || person.m_groups.contains(name)))
-            continue;
+        if (!bExact) {
+            if (name.isEmpty() ||
+                (bManyGroups ? seen.contains(name) : person.m_groups.contains(name)))
+                continue;
+            if (bManyGroups)
+                seen.insert(name);
+        }
         person.m_groups.append(name);
     }
     return person;

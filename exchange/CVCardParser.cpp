@@ -266,13 +266,25 @@ bool CVCardParser::ReadProperty(CVCardProperty& property) {
         valueStart = line.start + colon + 1;
     } else {
         header = QByteArray(data + line.start, std::min(line.size, kMaxHeader));
+        // Each added piece is scanned once, so many short folds cost no more than one line.
+        bool bQuoted = header.count('"') % 2 != 0;
         while (colon < 0 && IsContinuation(m_nPos) && header.size() < kMaxHeader) {
             const Line more = LineAt(m_nPos);
             m_nPos = more.next;
             ++m_nLine;
+            const qsizetype from = header.size();
             header.append(data + more.start + 1, std::min(more.size - 1, kMaxHeader));
-            colon = FindColon(header.constData(), header.size());
+            for (qsizetype i = from; i < header.size(); ++i) {
+                if (header[i] == '"') {
+                    bQuoted = !bQuoted;
+                } else if (header[i] == ':' && !bQuoted) {
+                    colon = i;
+                    break;
+                }
+            }
         }
+        if (colon < 0 && bQuoted)
+            colon = header.indexOf(':'); // a quote that never closes is a plain character
         if (colon < 0) {
             // Not a property: skip it with its continuation lines.
             while (IsContinuation(m_nPos)) {

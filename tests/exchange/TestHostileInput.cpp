@@ -92,6 +92,30 @@ private slots:
         QCOMPARE(!result.report.warnings.isEmpty(), bWarned);
     }
 
+    // Thousands of one-character folds before a colon that never comes: linear, then skipped.
+    void manyShortFolds() {
+        QByteArray file = "BEGIN:VCARD\nFN:F\nX-JUNK";
+        for (int i = 0; i < 200000; ++i)
+            file += "\n a";
+        file += "\nNOTE:after\nEND:VCARD\n";
+        QElapsedTimer timer;
+        timer.start();
+        const CContactReader::Result result = ReadAny(file, EContactFormat::Auto);
+        QCOMPARE(result.people.size(), size_t(1));
+        QCOMPARE(result.people[0].m_strNotes, QByteArray("after"));
+        QVERIFY2(timer.elapsed() < 20000, "folds were scanned again and again");
+    }
+
+    void manyGroupsOnOneCard() {
+        QByteArray file = "BEGIN:VCARD\nFN:G\nCATEGORIES:";
+        for (int i = 0; i < 100000; ++i)
+            file += "g" + QByteArray::number(i % 50000) + ',';
+        file += "\nEND:VCARD\n";
+        const CContactReader::Result result = ReadAny(file, EContactFormat::Auto);
+        QCOMPARE(result.people.size(), size_t(1));
+        QCOMPARE(result.people[0].m_groups.size(), 50000); // each once
+    }
+
     void emptyCardsAreCounted() {
         const CContactReader::Result result =
             ReadAny("BEGIN:VCARD\nEND:VCARD\nBEGIN:VCARD\nFN:E\nEND:VCARD\n", EContactFormat::Auto);
