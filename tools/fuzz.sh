@@ -15,10 +15,11 @@ CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithD
     -DVELLOBY_FUZZ=ON >/dev/null
 targets=("$@")
 if ((${#targets[@]} == 0)); then
+    available=$(ninja -C "$build" -t targets all 2>/dev/null || true)
     for corpus in tests/fuzz/corpus/*/; do
         target=$(basename "$corpus")
         # A target whose library is not part of this tree yet has no build rule.
-        if ninja -C "$build" -t targets all 2>/dev/null | grep -q "^fuzz_$target:"; then
+        if grep -q "^fuzz_$target:" <<<"$available"; then
             targets+=("$target")
         fi
     done
@@ -48,7 +49,9 @@ for target in "${targets[@]}"; do
     fi
 done
 if ((${#failed[@]})); then
-    echo "fuzz: a crash was found in: ${failed[*]}" >&2
+    echo "fuzz: $((${#targets[@]} - ${#failed[@]})) passed, ${#failed[@]} failed"
+    echo "a crash was found in: ${failed[*]}" >&2
     exit 1
 fi
-echo "fuzz: ${#targets[@]} targets ran ${seconds}s each without a crash"
+echo "${#targets[@]} targets ran ${seconds}s each without a crash"
+echo "fuzz: ${#targets[@]} passed, 0 failed"

@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     fontconfig fonts-dejavu-core fonts-liberation2
     poppler-utils shared-mime-info desktop-file-utils xdg-utils
-    python3 python3-vobject clang
+    python3 python3-vobject clang libclang-rt-14-dev
 )
 missing=()
 for package in "${packages[@]}"; do

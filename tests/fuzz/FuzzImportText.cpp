@@ -5,6 +5,7 @@
 //   2  the start row, signed
 //   3  the size of the pieces the line reader is fed in (0: the whole text at once)
 //   4  the rows of the manual mapping (a bit for each of the first eight), 5 its target
+//   6  quoted fields: bit 0 as the text itself tells (the batch import's rule), bit 1 always
 // The rest is the text file. Then the written contact file is read back.
 #include "CArchive.h"
 #include "CFieldMapper.h"
@@ -42,7 +43,7 @@ bool AllUtf8(const CPerson& p) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    constexpr size_t kSettings = 6;
+    constexpr size_t kSettings = 7;
     if (size < kSettings)
         return 0;
     const unsigned flags = data[0];
@@ -75,17 +76,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const CFieldSplitter splitter(CFieldSplitter::BuildDelimiters(flags & 1, flags & 2, flags & 4,
                                                                   flags & 8, flags & 16, other));
+    const bool bQuotes = (data[6] & 2) || ((data[6] & 1) && CFieldSplitter::HasQuotedFields(lines));
     CImportRecord records;
-    splitter.BuildRecords(lines, nStartRow, records);
+    qsizetype plainFrom = 0;
+    splitter.BuildRecords(lines, nStartRow, bQuotes, records, {}, &plainFrom);
     const qsizetype skipped = nStartRow > 1 ? qMin<qsizetype>(nStartRow - 1, lines.size()) : 0;
-    Check(records.GetCount() == lines.size() - skipped, "one record per line from the start row");
-    for (int i = 0; i < records.GetCount(); ++i) {
-        const ImportEntry& entry = *records.At(i);
-        Check(entry.m_pFields.isEmpty() == lines[skipped + i].isEmpty(),
-              "an entry has no fields exactly when its line is empty");
-        for (const QByteArray& field : entry.m_pFields)
-            Check(CText::IsValidUtf8(field), "a field is not UTF-8");
+    Check(plainFrom >= 0 && plainFrom <= lines.size(), "the plain-text line is out of range");
+    if (bQuotes) {
+        // A quoted field may join lines, never split one.
+        Check(records.GetCount() <= lines.size() - skipped, "more records than lines");
+    } else {
+        Check(records.GetCount() == lines.size() - skipped,
+              "one record per line from the start row");
+        for (int i = 0; i < records.GetCount(); ++i)
+            Check(records.At(i)->m_pFields.isEmpty() == lines[skipped + i].isEmpty(),
+                  "an entry has no fields exactly when its line is empty");
     }
+    for (int i = 0; i < records.GetCount(); ++i)
+        for (const QByteArray& field : records.At(i)->m_pFields)
+            Check(CText::IsValidUtf8(field), "a field is not UTF-8");
     if (records.CountWithFields() == 0)
         return 0;
 

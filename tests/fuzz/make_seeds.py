@@ -65,8 +65,8 @@ write("contact_file", "version-11-looks-15", old_file(
     [""] * 15, [(["Al"], [])]))
 
 
-def import_input(flags, other, start, piece, rows, target, text):
-    return bytes([flags, other, start & 0xFF, piece, rows, target]) + text
+def import_input(flags, other, start, piece, rows, target, text, quotes=1):
+    return bytes([flags, other, start & 0xFF, piece, rows, target, quotes]) + text
 
 
 TAB, SEMI, COMMA, SPACE, OTHER, ONE_LINE, SAME, MANUAL = (1 << i for i in range(8))
@@ -85,6 +85,49 @@ write("import_text", "other-multibyte", import_input(
     OTHER | TAB | MANUAL, 0xE4, 0, 1, 0b101, 1,
     "Zoë Lee\u00e4Straße 1\u00e4Berlin\tBE\u00e410115\u00e4030-1234\n".encode("utf-8") +
     b"Bo\xe4Ray\n"))
+write("import_text", "quoted", import_input(
+    COMMA | SEMI, 0, 1, 5, 0, 0,
+    b'"Doe, Jane","12 Elm St\r\nApt 4",Springfield;IL;62701,"(555) 123-4567"\n'
+    b'"Bob ""Bobby"" Ray",bob@example.org,"unclosed\nstill open\n', 1))
 write("import_text", "start-row", import_input(
     TAB | SAME | MANUAL, 0, 3, 2, 0b11, 9,
     b"skip\nskip\nAnn\tSalem, OR 97301\nBo\tTroy, NY 12180\textra\n"))
+
+# vCard and CSV files, as other programs write them.
+write("exchange_read", "vcard-30", (
+    "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Jane Doe\r\nN:Doe;Jane;;;\r\n"
+    "ADR;TYPE=home:;;12 Elm St\\nApt 4;Springfield;IL;62701;USA\r\n"
+    "TEL;TYPE=cell:(555) 123-4567\r\nEMAIL:jane@example.org\r\n"
+    "NOTE:Likes tea\\, and\\; cake\r\nCATEGORIES:Work,Friends\r\n"
+    "PHOTO;ENCODING=b;TYPE=JPEG:AAAA\r\nEND:VCARD\r\n").encode("utf-8"))
+write("exchange_read", "vcard-21-qp", (
+    "BEGIN:VCARD\r\nVERSION:2.1\r\nN;CHARSET=ISO-8859-1;ENCODING=QUOTED-PRINTABLE:M=FCller;Zo=EB\r\n"
+    "TEL;HOME:0221 12345\r\nADR;WORK:;;Stra=DFe 1;K=F6ln;;50667;Deutschland\r\n"
+    "NOTE;ENCODING=QUOTED-PRINTABLE:first=0D=0A=\r\nsecond\r\nEND:VCARD\r\n").encode("latin-1"))
+write("exchange_read", "vcard-40-folded", (
+    "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:A very long name that goes on and on and on until it "
+    "must be\r\n  folded\r\nTEL;VALUE=uri;TYPE=work:tel:+1-555-0100\r\n"
+    "item1.EMAIL:a@b.test\r\nitem1.X-ABLabel:Other\r\nEND:VCARD\r\n"
+    "BEGIN:VCARD\r\nVERSION:4.0\r\nFN:Second\r\n").encode("utf-8"))
+write("exchange_read", "csv-header", (
+    "First Name,Last Name,E-mail Address,Business Phone,Home Street,Home City,Categories\r\n"
+    "Jane,Doe,jane@example.org,555-1234,\"12 Elm St\r\nApt 4\",Springfield,Work;Friends\r\n"
+    "\"Bob \"\"B\"\"\",Ray,,,,\"Troy\",\r\n").encode("utf-8"))
+write("exchange_read", "csv-utf16", "\ufeffName;Phone;Notes\r\nZo\u00eb;555;\u20ac\r\n"
+      .encode("utf-16-le"))
+write("exchange_read", "plain-text", b"Jane Doe\t12 Elm St\tSpringfield\n")
+
+# Entries for the round trip: texts separated by 0x00, records by 0x01; the tenth text on are
+# group names.
+def entries(*records):
+    return b"\x01".join(b"\x00".join(t.encode("utf-8") if isinstance(t, str) else t for t in r)
+                        for r in records)
+
+
+write("exchange_roundtrip", "plain", entries(
+    ["Jane Doe", "12 Elm St\r\nApt 4", "Springfield", "IL", "62701", "USA",
+     "555-1234 (home)\r\n555-9876 (Work)", "Likes tea", "jane@example.org", "Work", "Friends"]))
+write("exchange_roundtrip", "special", entries(
+    ["O'Brien, \"Jack\"; Jr.", "a\\b;c,d:e", "", "", "", "\u00d6sterreich", "(555)", "x\r\n\r\ny",
+     " a@b ", "g, h", "i; j"], [], ["  padded  ", "", "", "", "", "", "", "", "", ""]))
+write("exchange_roundtrip", "latin1", entries([b"Zo\xeb", b"K\xf6ln", b"\x93q\x94"]))
