@@ -217,6 +217,11 @@ bool CRecoveryManager::OfferRecovery(CMainFrame& frame) {
     std::stable_sort(found.begin(), found.end(), [](const CFound& a, const CFound& b) {
         return a.recovery.m_nTimeMs > b.recovery.m_nTimeMs;
     });
+    // The question shows over an empty form, not one that was never filled.
+    if (!found.empty()) {
+        if (IFormView* pView = frame.FormView())
+            pView->OnInitialUpdate();
+    }
 
     for (CFound& candidate : found) {
         const CRecoveryFile& recovery = candidate.recovery;

@@ -68,7 +68,7 @@ CDuplicatesDlg::CDuplicatesDlg(CVornDoc& doc, MergeFn merge, MergeAllFn mergeAll
     m_listSets->setAccessibleName(QStringLiteral("Duplicate sets"));
     m_listSets->setUniformItemSizes(true);
     m_listSets->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_listSets->setMinimumWidth(m_listSets->fontMetrics().averageCharWidth() * 44);
+    m_listSets->setMinimumWidth(m_listSets->fontMetrics().averageCharWidth() * 52);
     pSetsLabel->setBuddy(m_listSets);
     m_labelCount = new QLabel(this);
     m_labelCount->setObjectName(QStringLiteral("labelSetCount"));
@@ -154,8 +154,11 @@ CDuplicatesDlg::CDuplicatesDlg(CVornDoc& doc, MergeFn merge, MergeAllFn mergeAll
 
     // One line per set; the details of a set are filled only when it is chosen.
     m_listSets->setUpdatesEnabled(false);
-    for (const CEntrySet& set : m_sets)
-        m_listSets->addItem(SetText(set));
+    for (const CEntrySet& set : m_sets) {
+        // The whole line as a tip, for a name too long for the list.
+        auto* pItem = new QListWidgetItem(SetText(set), m_listSets);
+        pItem->setToolTip(pItem->text());
+    }
     m_listSets->setUpdatesEnabled(true);
     connect(m_listSets, &QListWidget::currentRowChanged, this, &CDuplicatesDlg::OnSetChanged);
     if (!m_sets.empty())
