@@ -26,9 +26,9 @@ CImportPreviewDlg::CImportPreviewDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Contacts to import"));
 
     const QString introText = QStringLiteral(
-        "The file names its fields, so each value goes to its own place. Check the contacts "
-        "below, then choose Next to save them. To split and map the lines yourself, choose Map "
-        "by Hand.");
+        "The file says what each value is, so every value goes to its own field. Check the "
+        "contacts below, then choose Next to save them. To split the lines and map the fields "
+        "yourself, choose Map by Hand.");
     auto* intro = Named(new QLabel(introText, this), "introLabel", introText);
     intro->setWordWrap(true);
 
@@ -49,7 +49,7 @@ CImportPreviewDlg::CImportPreviewDlg(QWidget* parent) : QDialog(parent) {
     m_listContacts->setSelectionMode(QAbstractItemView::SingleSelection);
     m_listContacts->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_listContacts->header()->setStretchLastSection(true);
-    m_listContacts->setMinimumSize(600, 220);
+    m_listContacts->setMinimumSize(680, 240);
     listLabel->setBuddy(m_listContacts);
 
     m_labelCount = Named(new QLabel(this), "countLabel", QStringLiteral("Number of contacts"));

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSet>
 
 namespace {
 
@@ -267,11 +268,15 @@ bool CImportView::OnSaveOutput() {
 bool CImportView::OnSaveContacts() {
     CImportDoc doc;
     doc.m_personList.reserve(static_cast<qsizetype>(m_contacts.people.size()));
+    QSet<QByteArray> groups;
     for (CPerson& person : m_contacts.people) {
         doc.m_personList.append(&person);
-        for (const QByteArray& group : person.m_groups)
-            if (!doc.m_groupList.contains(group))
+        for (const QByteArray& group : person.m_groups) {
+            if (!groups.contains(group)) {
+                groups.insert(group);
                 doc.m_groupList.append(group);
+            }
+        }
     }
     return SaveDocument(doc);
 }
