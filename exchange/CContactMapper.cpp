@@ -197,6 +197,10 @@ QByteArray CContactMapper::GroupName(const QByteArray& name) {
 CPerson CContactMapper::ToPerson(const CContactData& contact) {
     CPerson person;
     const bool bExact = contact.bExact;
+    // Files of ours keep their line breaks exactly as they were written.
+    auto breaks = [bExact](const QByteArray& text) {
+        return bExact ? text : NormaliseBreaks(text);
+    };
 
     // Address
     // A file of ours has one address and one e-mail, kept even when they are only blanks.
@@ -217,11 +221,11 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
         const bool bNoParts = IsBlank(text) && IsBlank(address.strCity) &&
                               IsBlank(address.strRegion) && IsBlank(address.strPostalCode) &&
                               IsBlank(address.strCountry);
-        person.m_strAddress = NormaliseBreaks(bNoParts && !bExact ? address.strFormatted : text);
-        person.m_strCity = NormaliseBreaks(address.strCity);
-        person.m_strState = NormaliseBreaks(address.strRegion);
-        person.m_strZip = NormaliseBreaks(address.strPostalCode);
-        person.m_strCountry = NormaliseBreaks(address.strCountry);
+        person.m_strAddress = breaks(bNoParts && !bExact ? address.strFormatted : text);
+        person.m_strCity = breaks(address.strCity);
+        person.m_strState = breaks(address.strRegion);
+        person.m_strZip = breaks(address.strPostalCode);
+        person.m_strCountry = breaks(address.strCountry);
     }
 
     // Phone
@@ -235,7 +239,7 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
         bFirstPhone = false;
         phones += WithLabel(bExact ? phone.strValue : phone.strValue.trimmed(), phone.strLabel);
     }
-    person.m_strPhone = NormaliseBreaks(phones);
+    person.m_strPhone = breaks(phones);
 
     // E-mail
     const qsizetype chosenEmail = bExact ? (contact.emails.empty() ? -1 : 0)
@@ -243,9 +247,8 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
                                                return IsBlank(v.strValue);
                                            });
     if (chosenEmail >= 0)
-        person.m_strEmail =
-            NormaliseBreaks(bExact ? contact.emails[size_t(chosenEmail)].strValue
-                                   : contact.emails[size_t(chosenEmail)].strValue.trimmed());
+        person.m_strEmail = breaks(bExact ? contact.emails[size_t(chosenEmail)].strValue
+                                          : contact.emails[size_t(chosenEmail)].strValue.trimmed());
 
     // Name
     if (bExact) {
@@ -269,7 +272,7 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
             }
         }
     }
-    person.m_strName = NormaliseBreaks(person.m_strName);
+    person.m_strName = breaks(person.m_strName);
 
     // Notes: own notes, then one line for every value that has no field of its own.
     QByteArray notes;
@@ -309,7 +312,7 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
         if (!extraLines.isEmpty())
             AppendLine(notes, extraLines);
     }
-    person.m_strNotes = NormaliseBreaks(notes);
+    person.m_strNotes = breaks(notes);
 
     // Groups
     // A contact has a handful of groups, so a linear look for repeats is cheapest; a file with
@@ -317,7 +320,7 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
     QSet<QByteArray> seen;
     const bool bManyGroups = contact.groups.size() > 64;
     for (const QByteArray& group : contact.groups) {
-        const QByteArray name = bExact ? group : NormaliseBreaks(GroupName(group));
+        const QByteArray name = bExact ? group : breaks(GroupName(group));
         if (!bExact) {
             if (name.isEmpty() ||
                 (bManyGroups ? seen.contains(name) : person.m_groups.contains(name)))

@@ -195,7 +195,7 @@ void FromCard(const CVCard& card, CExchangeReport& report, CContactData& contact
                 ++contact.nPhotos;
         } else if (kind == EProp::Fn) {
             if (!bHasFullName)
-                contact.strFullName = property.Text();
+                contact.strFullName = (bExact ? property.ExactText() : property.Text());
             bHasFullName = true;
         } else if (kind == EProp::N) {
             if (bHasN || bExact)
@@ -212,17 +212,18 @@ void FromCard(const CVCard& card, CExchangeReport& report, CContactData& contact
             else
                 contact.others.push_back({"Organization", organization});
         } else if (kind == EProp::Tel) {
-            QByteArray value = property.Text();
+            QByteArray value = (bExact ? property.ExactText() : property.Text());
             if (!bExact && value.startsWith("tel:"))
                 value = value.mid(4);
             contact.phones.push_back({label(), value, property.IsPreferred()});
         } else if (kind == EProp::Email) {
-            QByteArray value = property.Text();
+            QByteArray value = (bExact ? property.ExactText() : property.Text());
             if (!bExact && value.startsWith("mailto:"))
                 value = value.mid(7);
             contact.emails.push_back({label(), value, property.IsPreferred()});
         } else if (kind == EProp::Adr) {
-            const QList<QByteArray> parts = property.Components();
+            const QList<QByteArray> parts =
+                (bExact ? property.ExactComponents() : property.Components());
             auto part = [&](int i) { return i < parts.size() ? parts[i] : QByteArray(); };
             CContactData::Address address;
             address.strLabel = label();
@@ -246,9 +247,10 @@ void FromCard(const CVCard& card, CExchangeReport& report, CContactData& contact
             }
         } else if (kind == EProp::Bookkeeping) {
         } else if (kind == EProp::Note) {
-            contact.notes.append(property.Text());
+            contact.notes.append((bExact ? property.ExactText() : property.Text()));
         } else if (kind == EProp::Categories) {
-            const QList<QByteArray> groups = property.ListValues();
+            const QList<QByteArray> groups =
+                (bExact ? property.ExactListValues() : property.ListValues());
             for (const QByteArray& group : groups)
                 if (bExact || !group.trimmed().isEmpty())
                     contact.groups.append(bExact ? group : group.trimmed());

@@ -24,7 +24,7 @@ bool CVCardProperty::IsPreferred() const {
     return HasType("pref");
 }
 
-QByteArray CVCardProperty::Unescape(const char* data, qsizetype size) {
+QByteArray CVCardProperty::Unescape(const char* data, qsizetype size, bool bExact) {
     if (!memchr(data, '\\', size_t(size)))
         return QByteArray(data, size);
     QByteArray out;
@@ -38,8 +38,20 @@ QByteArray CVCardProperty::Unescape(const char* data, qsizetype size) {
         const char next = data[++i];
         switch (next) {
         case 'n':
+            if (bExact)
+                out.append('\r');
+            out.append('\n');
+            break;
         case 'N':
             out.append('\n');
+            break;
+        case 'r':
+            if (!bExact) { // not an escape elsewhere
+                out.append(c);
+                out.append(next);
+            } else {
+                out.append('\r');
+            }
             break;
         case '\\':
         case ',':
@@ -76,12 +88,15 @@ void CVCardProperty::AppendEscaped(std::string& out, const char* p, qsizetype n)
         out.append(p + run, size_t(i - run));
         switch (c) {
         case '\r':
-            if (i + 1 < n && p[i + 1] == '\n')
+            if (i + 1 < n && p[i + 1] == '\n') {
                 ++i;
-            out.append("\\n", 2);
+                out.append("\\n", 2);
+            } else {
+                out.append("\\r", 2);
+            }
             break;
         case '\n':
-            out.append("\\n", 2);
+            out.append("\\N", 2);
             break;
         default:
             out.push_back('\\');
@@ -92,7 +107,7 @@ void CVCardProperty::AppendEscaped(std::string& out, const char* p, qsizetype n)
     out.append(p + run, size_t(n - run));
 }
 
-QList<QByteArray> CVCardProperty::Split(const QByteArray& value, char separator) {
+QList<QByteArray> CVCardProperty::Split(const QByteArray& value, char separator, bool bExact) {
     const char* p = value.constData();
     const qsizetype n = value.size();
     qsizetype count = 1;
@@ -118,7 +133,7 @@ QList<QByteArray> CVCardProperty::Split(const QByteArray& value, char separator)
         if (i == start)
             parts.append(QByteArray());
         else if (bEscaped)
-            parts.append(Unescape(p + start, i - start));
+            parts.append(Unescape(p + start, i - start, bExact));
         else
             parts.append(QByteArray(p + start, i - start));
         start = i + 1;

@@ -50,11 +50,19 @@ public:
     // The content line, unfolded, without its line end.
     QByteArray ToLine() const;
 
-    static QByteArray Unescape(const char* data, qsizetype size);
-    // Backslash before \ , ; and a line break as \n; a CR LF pair is one line break.
+    // With `bExact` (files of ours) the line breaks come back as written: \n is CR LF, \N a
+    // line feed alone and \r a carriage return alone; otherwise each is a line feed.
+    static QByteArray Unescape(const char* data, qsizetype size, bool bExact = false);
+    QByteArray ExactText() const {
+        return Unescape(m_strValue.constData(), m_strValue.size(), true);
+    }
+    QList<QByteArray> ExactComponents() const { return Split(m_strValue, ';', true); }
+    QList<QByteArray> ExactListValues() const { return Split(m_strValue, ',', true); }
+    // Backslash before \ , ; and line breaks escaped: a CR LF pair as \n, a line feed alone as
+    // \N (both a line break to any reader, told apart by ours), a carriage return alone as \r.
     static QByteArray Escape(const QByteArray& text);
     // The same, appended to `out`.
     static void AppendEscaped(QByteArray& out, const char* data, qsizetype size);
     static void AppendEscaped(std::string& out, const char* data, qsizetype size);
-    static QList<QByteArray> Split(const QByteArray& value, char separator);
+    static QList<QByteArray> Split(const QByteArray& value, char separator, bool bExact = false);
 };

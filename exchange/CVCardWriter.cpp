@@ -127,8 +127,22 @@ void AppendPerson(std::string& out, std::string& line, const CPerson& person, bo
         const QByteArray phone = Utf8(person.m_strPhone);
         const char* p = phone.constData();
         const qsizetype n = phone.size();
+        // Lines are parted by CR LF, as the form keeps them; a text with a line feed or a
+        // carriage return alone goes whole into one TEL, so its breaks come back as they were.
+        bool bPlainBreaks = true;
+        for (qsizetype i = 0; i < n && bPlainBreaks; ++i) {
+            if (p[i] == '\r')
+                bPlainBreaks = i + 1 < n && p[i + 1] == '\n' && (++i, true);
+            else if (p[i] == '\n')
+                bPlainBreaks = false;
+        }
+        if (!bPlainBreaks) {
+            line = "TEL:";
+            CVCardProperty::AppendEscaped(line, p, n);
+            CVCard::AppendFolded(out, line.data(), qsizetype(line.size()));
+        }
         qsizetype start = 0;
-        for (qsizetype i = 0; i <= n; ++i) {
+        for (qsizetype i = 0; bPlainBreaks && i <= n; ++i) {
             if (i < n && p[i] != '\r' && p[i] != '\n')
                 continue;
             AppendPhone(out, line, p + start, i - start, nextGroup);
