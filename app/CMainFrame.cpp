@@ -24,6 +24,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QSessionManager>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -195,6 +197,10 @@ CMainFrame::CMainFrame(CVornDoc& doc, QWidget* parent) : CPersistentFrame(parent
     UpdateRecentFileMenu();
     connect(&m_doc, &CVornDoc::modifiedChanged, this, [this] { UpdateTitle(); });
     UpdateTitle();
+
+    // A logout asks the same questions as closing the window.
+    if (auto* pApp = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(pApp, &QGuiApplication::commitDataRequest, this, &CMainFrame::OnCommitDataRequest);
 }
 
 CMainFrame::~CMainFrame() {
@@ -282,7 +288,17 @@ void CMainFrame::CreateStatusBar() {
     new CKeyStateIndicators(m_statusBar);
 }
 
+void CMainFrame::OpenFirstMenu() {
+    const QList<QAction*> menus = menuBar()->actions();
+    if (!menus.isEmpty())
+        menuBar()->setActiveAction(menus.constFirst());
+}
+
 void CMainFrame::ConnectOwnCommands() {
+    auto* pMenuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    pMenuKey->setObjectName(QStringLiteral("shortcutMenuBar"));
+    connect(pMenuKey, &QShortcut::activated, this, &CMainFrame::OpenFirstMenu);
+
     const auto handle = [this](int nId, auto slot) {
         QAction* action = m_actions.value(nId);
         action->setEnabled(true);
@@ -520,8 +536,24 @@ void CMainFrame::OnAbout() {
     dialog.exec();
 }
 
+bool CMainFrame::QueryClose() {
+    if (m_pFormView && !m_pFormView->QueryClose())
+        return false;
+    return SaveModified();
+}
+
+void CMainFrame::OnCommitDataRequest(QSessionManager& manager) {
+    // Without leave to ask nothing can be asked; the session goes on ending.
+    if (!manager.allowsInteraction())
+        return;
+    const bool bGoOn = QueryClose();
+    if (!bGoOn)
+        manager.cancel();
+    manager.release();
+}
+
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (!SaveModified()) {
+    if (!QueryClose()) {
         event->ignore();
         return;
     }

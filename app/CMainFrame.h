@@ -12,6 +12,7 @@ class IFormView;
 class QAction;
 class QLabel;
 class QMenu;
+class QSessionManager;
 class QStatusBar;
 class QToolBar;
 
@@ -71,6 +72,9 @@ public:
     // The question "Save changes to ...?" when the document is modified. Yes saves (false if
     // that fails or is cancelled), No goes on, Cancel returns false and changes nothing.
     bool SaveModified();
+    // The questions before the program closes: first about edits the form has not stored in
+    // an entry, then "Save changes to ...?". False when the user cancelled (or a save failed).
+    bool QueryClose();
 
     void ActivateFrame() override;
 
@@ -101,6 +105,11 @@ private:
     void OnHelp();
     void OnAbout();
     void SyncBarChecks();
+    // The desktop session is ending (logout): the closing questions, when the session lets the
+    // program ask; Cancel asks the session to stay.
+    void OnCommitDataRequest(QSessionManager& manager);
+    // F10: opens the first menu, as on other desktops' programs.
+    void OpenFirstMenu();
     void InitialUpdate();
     // The local contact file of a drag, or empty.
     static QString DroppedFile(const class QMimeData* mime);

@@ -18,4 +18,8 @@ public:
     // The main window's actions by command id (CommandIds.h). The form connects to those it
     // handles and keeps each enabled exactly when its button is.
     virtual void ConnectCommands(const QHash<int, QAction*>& actions) = 0;
+    // Run before the program closes (and before the question to save the file): edits the form
+    // holds but has not stored yet are stored or dropped as the user answers. False keeps the
+    // program open.
+    virtual bool QueryClose() { return true; }
 };

@@ -4,6 +4,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
+    qt6-base-private-dev
     fontconfig fonts-dejavu-core fonts-liberation2
     poppler-utils shared-mime-info desktop-file-utils xdg-utils
     python3 python3-vobject clang libclang-rt-14-dev

@@ -135,6 +135,11 @@ void AddGroupLine(QListWidget* pList, int nFirst, const QByteArray& name) {
     pList->insertItem(row, pItem);
 }
 
+// "1 entry shown", "2 entries shown": the number and the words that fit it.
+QString Counted(const QString& number, const QString& singular, const QString& plural) {
+    return number + QLatin1Char(' ') + (number == QLatin1String("1") ? singular : plural);
+}
+
 QLabel* MakeLabel(const QString& text, QWidget* pBuddy, const QString& name,
                   Qt::Alignment align = Qt::AlignRight | Qt::AlignVCenter) {
     auto* pLabel = new QLabel(text);
@@ -248,6 +253,7 @@ void CVornView::CreateControls() {
     m_editQuickFind->setObjectName(QStringLiteral("editQuickFind"));
     m_editQuickFind->setAccessibleName(QStringLiteral("Quick find"));
     m_editQuickFind->setPlaceholderText(QStringLiteral("Quick find"));
+    m_editQuickFind->installEventFilter(this);
     m_editQuickFind->setMaximumWidth(110);
     // Room for a few letters even while "Cancel Search" takes its place in the row.
     m_editQuickFind->setMinimumWidth(m_editQuickFind->fontMetrics().horizontalAdvance(
@@ -357,10 +363,24 @@ void CVornView::CreateControls() {
     pPeopleTop->addWidget(pPeopleOf);
     pPeopleTop->addWidget(m_labelTotalPeople);
     pPeopleTop->addSpacing(6);
-    pPeopleTop->addWidget(m_btnCancelSearch);
-    pPeopleTop->addWidget(m_btnNew);
-    pPeopleTop->addWidget(m_btnDelete);
-    pPeopleTop->addWidget(m_btnUpdate);
+    // "Cancel Search" shows in the place of NEW, DELETE and UPDATE (search entry disables them),
+    // and the place is as wide as the wider of the two: the row, and so the main window, keeps
+    // its width when the button comes and goes.
+    auto* pRecordTools = new QWidget(this);
+    pRecordTools->setObjectName(QStringLiteral("recordTools"));
+    auto* pRecordLayout = new QHBoxLayout(pRecordTools);
+    pRecordLayout->setContentsMargins(0, 0, 0, 0);
+    pRecordLayout->setSpacing(pPeopleTop->spacing());
+    pRecordLayout->addWidget(m_btnCancelSearch);
+    pRecordLayout->addWidget(m_btnNew);
+    pRecordLayout->addWidget(m_btnDelete);
+    pRecordLayout->addWidget(m_btnUpdate);
+    pRecordLayout->addStretch(1);
+    const int nButtonsWidth = m_btnNew->sizeHint().width() + m_btnDelete->sizeHint().width() +
+                              m_btnUpdate->sizeHint().width() + 2 * pRecordLayout->spacing();
+    pRecordTools->setMinimumWidth(std::max(nButtonsWidth, m_btnCancelSearch->sizeHint().width()));
+    m_btnCancelSearch->installEventFilter(this);
+    pPeopleTop->addWidget(pRecordTools);
     pPeopleTop->addSpacing(6);
     pPeopleTop->addWidget(m_btnClear);
     pPeopleTop->addWidget(m_btnFind);
@@ -410,6 +430,7 @@ void CVornView::CreateControls() {
 
     m_editName = new QLineEdit(this);
     m_editName->setObjectName(QStringLiteral("editName"));
+    m_editName->installEventFilter(this);
     connect(m_editName, &QLineEdit::textChanged, this, [this] { OnFieldEdited(); });
 
     auto makeMultiLine = [this](const QString& name) {
@@ -604,7 +625,9 @@ void CVornView::ReadForm() {
 
 void CVornView::WriteForm() {
     CSilent silent(m_nSilent);
-    // Only what differs is written, so the cursor of the field being typed in stays put.
+    // Only what differs is written, so the cursor of the field being typed in stays put. A text
+    // the form puts into a box without the focus shows its start, however long it is ("United
+    // Kingdom (Great Britain and Northern Ireland)" in a narrow Country box).
     auto setLine = [](QLineEdit* pEdit, const QString& text) {
         if (pEdit->text() != text)
             pEdit->setText(text);
@@ -614,12 +637,19 @@ void CVornView::WriteForm() {
             pEdit->setPlainText(text);
     };
     auto setCombo = [](QComboBox* pCombo, const QString& text) {
-        if (pCombo->currentText() != text)
+        if (pCombo->currentText() != text) {
             pCombo->setEditText(text);
+            if (pCombo->lineEdit() && !pCombo->hasFocus())
+                pCombo->lineEdit()->setCursorPosition(0);
+        }
     };
-    auto setLabel = [](QLabel* pLabel, const QString& text) {
+    // A screen reader reads a counter by its accessible name, so the name carries the value.
+    auto setCounter = [](QLabel* pLabel, const QString& value, const QString& name) {
+        const QString text = value.isEmpty() ? QStringLiteral("0") : value;
         if (pLabel->text() != text)
             pLabel->setText(text);
+        if (pLabel->accessibleName() != name)
+            pLabel->setAccessibleName(name);
     };
     setLine(m_editName, m_strName);
     setText(m_editAddress, m_strAddress);
@@ -631,14 +661,25 @@ void CVornView::WriteForm() {
     setText(m_editNotes, m_strNotes);
     setLine(m_editEmail, m_strEmail);
     setLine(m_editQuickFind, m_strQuickFind);
-    setLabel(m_labelTotalPeople,
-             m_strTotalPeople.isEmpty() ? QStringLiteral("0") : m_strTotalPeople);
-    setLabel(m_labelShownPeople,
-             m_strShownPeople.isEmpty() ? QStringLiteral("0") : m_strShownPeople);
-    setLabel(m_labelTotalGroups,
-             m_strTotalGroups.isEmpty() ? QStringLiteral("0") : m_strTotalGroups);
-    setLabel(m_labelSelectedGroups,
-             m_strSelectedGroups.isEmpty() ? QStringLiteral("0") : m_strSelectedGroups);
+    const QString totalPeople = m_strTotalPeople.isEmpty() ? QStringLiteral("0") : m_strTotalPeople;
+    const QString shownPeople = m_strShownPeople.isEmpty() ? QStringLiteral("0") : m_strShownPeople;
+    const QString totalGroups = m_strTotalGroups.isEmpty() ? QStringLiteral("0") : m_strTotalGroups;
+    const QString selectedGroups =
+        m_strSelectedGroups.isEmpty() ? QStringLiteral("0") : m_strSelectedGroups;
+    setCounter(m_labelTotalPeople, totalPeople,
+               Counted(totalPeople, QStringLiteral("entry in the file"),
+                       QStringLiteral("entries in the file")));
+    setCounter(
+        m_labelShownPeople, shownPeople,
+        shownPeople + QStringLiteral(" of ") +
+            Counted(totalPeople, QStringLiteral("entry shown"), QStringLiteral("entries shown")));
+    setCounter(m_labelTotalGroups, totalGroups,
+               Counted(totalGroups, QStringLiteral("group in the file"),
+                       QStringLiteral("groups in the file")));
+    setCounter(m_labelSelectedGroups, selectedGroups,
+               selectedGroups + QStringLiteral(" of ") +
+                   Counted(totalGroups, QStringLiteral("group selected"),
+                           QStringLiteral("groups selected")));
     if (!m_strNotesLabel.isEmpty() && m_labelNotes->text() != m_strNotesLabel) {
         m_labelNotes->setText(m_strNotesLabel);
         m_labelNotes->setAccessibleName(m_strNotesLabel);
@@ -873,10 +914,6 @@ void CVornView::OnUpdate() {
     m_btnCancelSearch->hide();
     m_bUpdateFromPrompt = false;
     m_pShownPerson = nullptr;
-    {
-        CSilent silent(m_nSilent);
-        m_pPeopleModel->Clear();
-    }
 
     {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -885,15 +922,18 @@ void CVornView::OnUpdate() {
         } restore;
 
         // Records without a name are dropped; names lose their leading blanks in the record.
-        std::erase_if(m_doc.m_personList,
-                      [](const std::unique_ptr<CPerson>& p) { return p->m_strName.isEmpty(); });
         std::vector<CPerson*> people;
+        std::vector<CPerson*> nameless;
         people.reserve(m_doc.m_personList.size());
         m_pendingCities.clear();
         m_pendingZips.clear();
         m_pendingCities.reserve(m_doc.m_personList.size());
         m_pendingZips.reserve(m_doc.m_personList.size());
         for (const auto& pPerson : m_doc.m_personList) {
+            if (pPerson->m_strName.isEmpty()) {
+                nameless.push_back(pPerson.get());
+                continue;
+            }
             TrimLeadingBlanks(pPerson->m_strName);
             if (!pPerson->m_strName.isEmpty())
                 people.push_back(pPerson.get());
@@ -903,7 +943,15 @@ void CVornView::OnUpdate() {
                 m_pendingZips.push_back(pPerson->m_strZip);
         }
         CSilent silent(m_nSilent);
+        // One reset replaces every line (a screen reader hears of one change, not of each
+        // line), before any record the old lines point at is dropped.
         m_pPeopleModel->Reset(people);
+        if (!nameless.empty()) {
+            std::sort(nameless.begin(), nameless.end());
+            std::erase_if(m_doc.m_personList, [&nameless](const std::unique_ptr<CPerson>& p) {
+                return std::binary_search(nameless.begin(), nameless.end(), p.get());
+            });
+        }
         SetComboItems(m_comboCity, {});
         SetComboItems(m_comboZip, {});
         m_bCityListPending = true;
@@ -1013,6 +1061,14 @@ void CVornView::OnColumnsChanged() {
     }
 }
 
+void CVornView::KeepCaretVisible() {
+    m_bCaretScrollPending = false;
+    const QModelIndex current = m_listPeople->currentIndex();
+    // Asking for the line's place finishes a pending layout first.
+    if (current.isValid())
+        m_listPeople->scrollTo(current);
+}
+
 void CVornView::ApplyColumnWidth() {
     // Columns of equal width: the list's width divided by the number of columns.
     const int width = std::max(1, m_listPeople->viewport()->width() / std::max(1, m_nColumns));
@@ -1023,9 +1079,36 @@ void CVornView::ApplyColumnWidth() {
 
 bool CVornView::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_listPeople->viewport()) {
-        if (event->type() == QEvent::Resize)
+        if (event->type() == QEvent::Resize) {
             ApplyColumnWidth();
+            // The list lays its lines out anew for its new size (a moment later); then the caret
+            // line is brought back into view.
+            if (!m_bCaretScrollPending) {
+                m_bCaretScrollPending = true;
+                QMetaObject::invokeMethod(this, &CVornView::KeepCaretVisible, Qt::QueuedConnection);
+            }
+        }
         return QWidget::eventFilter(watched, event);
+    }
+    if (watched == m_btnCancelSearch) {
+        if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent) {
+            // "Cancel Search" takes the place of the three buttons it covers.
+            const bool bCancelShown = event->type() == QEvent::ShowToParent;
+            for (QWidget* pButton :
+                 {static_cast<QWidget*>(m_btnNew), static_cast<QWidget*>(m_btnDelete),
+                  static_cast<QWidget*>(m_btnUpdate)})
+                pButton->setVisible(!bCancelShown);
+        }
+        return QWidget::eventFilter(watched, event);
+    }
+    if ((event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) &&
+        static_cast<QFocusEvent*>(event)->reason() == Qt::MenuBarFocusReason) {
+        // The menu bar takes the keyboard focus while a menu opened from the keyboard (Alt+E,
+        // F10) is open. For the field that is no leaving: it keeps its selection for the Edit
+        // commands and its value stays unjudged, just as when a menu is opened with the mouse.
+        QFocusEvent popupFocus(event->type(), Qt::PopupFocusReason);
+        QCoreApplication::sendEvent(watched, &popupFocus);
+        return true;
     }
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::MouseButtonPress) {
         if (auto* pCombo = qobject_cast<QComboBox*>(watched))
@@ -1034,6 +1117,12 @@ bool CVornView::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
         // Focus that only moves to a drop-down list or another window is not leaving the field.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            // A box the user leaves shows the start of its text again.
+            auto* pCombo = qobject_cast<QComboBox*>(watched);
+            if (event->type() == QEvent::FocusOut && pCombo && pCombo->lineEdit())
+                pCombo->lineEdit()->setCursorPosition(0);
+        }
         if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason && !m_nSilent) {
             if (event->type() == QEvent::FocusIn)
                 OnFieldFocusIn(static_cast<QWidget*>(watched));

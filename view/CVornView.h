@@ -6,6 +6,7 @@
 #include "IFormView.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <array>
@@ -57,6 +58,9 @@ public:
     QWidget* Widget() override { return this; }
     void OnInitialUpdate() override;
     void ConnectCommands(const QHash<int, QAction*>& actions) override;
+    // Before the program closes: edits the form holds that no entry has yet are stored, or
+    // dropped, as the user answers; false when the user cancels, or when storing them failed.
+    bool QueryClose() override;
 
     CVornDoc& GetDocument() const { return m_doc; }
     // The people list's lines, in their order.
@@ -185,6 +189,9 @@ private:
     void OnQuickFind();
     void OnColumnsChanged();
     void ApplyColumnWidth();
+    // Scrolls the people list so its caret line is in view (after the list was resized).
+    void KeepCaretVisible();
+    bool m_bCaretScrollPending = false;
     void FillGroupLists();
     void SetComboItems(QComboBox* pCombo, QStringList items);
     // Builds the City or ZIP list from the values the refresh gathered, on the box's first use.
@@ -319,8 +326,16 @@ private:
                         bool bReplace, CPerson* pTarget);
     void UpdateEditCommands();
     void UpdateCopyEntries();
-    // The form's text field that has the keyboard focus, or null.
+    // The text field the Edit commands act on: the form's field with the keyboard focus, or,
+    // while the focus is away from the form (the menu bar, an open menu), the field that had it
+    // before; null when that is no text field.
     QWidget* FocusedTextField() const;
+    // The text field `pWidget` is or belongs to (a combo box's line edit), or null.
+    QWidget* TextFieldOf(QWidget* pWidget) const;
+    void OnFocusChanged(QWidget* pNow);
+    // The form's text field that had the keyboard focus last; it keeps it while the focus is in
+    // the menu bar or an open menu, so the Edit commands act on it.
+    QPointer<QWidget> m_pEditField;
     void ShowContextMenu(bool bGroups, const QPoint& globalPos);
     QMenu* m_menuEntries = nullptr;
     QMenu* m_menuGroups = nullptr;

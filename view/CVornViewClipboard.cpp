@@ -131,7 +131,8 @@ void CVornView::ConnectGroupsSearchAndClipboard() {
         connect(pEdit, &QPlainTextEdit::undoAvailable, this, &CVornView::UpdateEditCommands);
         connect(pEdit, &QPlainTextEdit::textChanged, this, &CVornView::UpdateEditCommands);
     }
-    connect(qApp, &QApplication::focusChanged, this, &CVornView::UpdateEditCommands);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* pNow) { OnFocusChanged(pNow); });
     connect(QGuiApplication::clipboard(), &QClipboard::dataChanged, this,
             &CVornView::UpdateEditCommands);
 }
@@ -153,6 +154,13 @@ void CVornView::ConnectEditCommands(const QHash<int, QAction*>& actions) {
     m_pActionCopy = actions.value(CommandId::EditCopy);
     m_pActionPaste = actions.value(CommandId::EditPaste);
     m_pActionCopyEntries = actions.value(CommandId::EditCopyEntries);
+    // The states are settled again as the Edit menu opens, however it is opened.
+    if (m_pActionCut) {
+        for (QObject* pObject : m_pActionCut->associatedObjects()) {
+            if (auto* pMenu = qobject_cast<QMenu*>(pObject))
+                connect(pMenu, &QMenu::aboutToShow, this, &CVornView::UpdateEditCommands);
+        }
+    }
     UpdateEditCommands();
     UpdateCopyEntries();
 }
@@ -160,17 +168,34 @@ void CVornView::ConnectEditCommands(const QHash<int, QAction*>& actions) {
 // ---------------------------------------------------------------------------------------------
 // Edit commands
 
-QWidget* CVornView::FocusedTextField() const {
-    QWidget* pFocus = QApplication::focusWidget();
-    if (!pFocus || !isAncestorOf(pFocus))
+QWidget* CVornView::TextFieldOf(QWidget* pWidget) const {
+    if (!pWidget || !isAncestorOf(pWidget))
         return nullptr;
-    if (auto* pCombo = qobject_cast<QComboBox*>(pFocus))
+    if (auto* pCombo = qobject_cast<QComboBox*>(pWidget))
         return pCombo->lineEdit();
-    if (auto* pEdit = qobject_cast<QLineEdit*>(pFocus))
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
         return qobject_cast<QAbstractSpinBox*>(pEdit->parentWidget()) ? nullptr : pEdit;
-    if (auto* pEdit = qobject_cast<QPlainTextEdit*>(pFocus))
+    if (auto* pEdit = qobject_cast<QPlainTextEdit*>(pWidget))
         return pEdit;
     return nullptr;
+}
+
+QWidget* CVornView::FocusedTextField() const {
+    // A menu opened from the keyboard (Alt+E, F10) takes the focus into the menu bar; the Edit
+    // commands then act on the field that had it, as they do when the menu is opened with the
+    // mouse (which leaves the focus where it is).
+    QWidget* pFocus = QApplication::focusWidget();
+    if (pFocus && isAncestorOf(pFocus))
+        return TextFieldOf(pFocus);
+    return m_pEditField;
+}
+
+void CVornView::OnFocusChanged(QWidget* pNow) {
+    // Only a move within the form changes the field; focus that goes to the menu bar, a menu or
+    // another window comes back to it.
+    if (pNow && isAncestorOf(pNow))
+        m_pEditField = TextFieldOf(pNow);
+    UpdateEditCommands();
 }
 
 void CVornView::UpdateEditCommands() {

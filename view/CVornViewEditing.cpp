@@ -22,6 +22,10 @@ namespace {
 const QString kUpdatePrompt =
     QStringLiteral("You have not updated your changes.  Would you like to do so now?");
 const QString kAddPrompt = QStringLiteral("Do you want to add this entry before continuing?");
+// The same two questions when the program closes.
+const QString kCloseUpdatePrompt = QStringLiteral(
+    "You have not updated your changes.  Do you want to update this entry before closing?");
+const QString kCloseAddPrompt = QStringLiteral("Do you want to add this entry before closing?");
 const QString kAddFailed = QStringLiteral("Failed to add person to listbox.  Please make sure "
                                           "that a name is entered in the Name field.");
 const QString kDeleteOne = QStringLiteral("Are you sure you want to delete this entry?");
@@ -369,4 +373,36 @@ void CVornView::DeleteEntries() {
     emit m_doc.entriesChangedInBulk();
     m_bChanged = false;
     UpdateButtons();
+}
+
+bool CVornView::QueryClose() {
+    ReadForm();
+    if (!m_bChanged)
+        return true;
+    // Search criteria are no entry's data; a shown entry whose only change is an emptied Name
+    // loses nothing (state 2 then).
+    if (m_nEditMode == ModeEdited) {
+        if (!(App() && App()->m_bAutoUpdate)) {
+            const auto answer = IPrompt::Ask(this, kCloseUpdatePrompt, IPrompt::YesNoCancel);
+            if (answer == IPrompt::AnswerCancel)
+                return false;
+            if (answer != IPrompt::AnswerYes)
+                return true;
+        }
+        UpdateEntry();
+        return true;
+    }
+    if (m_nEditMode == ModeBlank && !m_strName.isEmpty()) {
+        const auto answer = IPrompt::Ask(this, kCloseAddPrompt, IPrompt::YesNoCancel);
+        if (answer == IPrompt::AnswerCancel)
+            return false;
+        if (answer != IPrompt::AnswerYes)
+            return true;
+        // An entry that cannot be added (a name of blanks, a full file) was reported; the
+        // program stays open with the typed entry.
+        const size_t nBefore = m_doc.m_personList.size();
+        AddEntry();
+        return m_doc.m_personList.size() > nBefore;
+    }
+    return true;
 }

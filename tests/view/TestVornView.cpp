@@ -18,6 +18,8 @@ private slots:
     void peopleListSorted();
     void cityAndZipFromData();
     void stateAndCountryLists();
+    void longCountryShowsStart_data();
+    void longCountryShowsStart();
     void firstEntryAndGroupLists();
     void quickFind_data();
     void quickFind();
@@ -169,6 +171,43 @@ void TestVornView::stateAndCountryLists() {
     for (qsizetype i = 1; i < countries.size(); ++i)
         QVERIFY2(countries[i - 1].compare(countries[i], Qt::CaseInsensitive) <= 0,
                  qPrintable(countries[i]));
+}
+
+void TestVornView::longCountryShowsStart_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("entry shown") << "shown";
+    QTest::newRow("picked from the list, then left") << "picked";
+    QTest::newRow("typed, then left") << "typed";
+}
+
+void TestVornView::longCountryShowsStart() {
+    QFETCH(QString, how);
+    const QString uk = QStringLiteral("United Kingdom (Great Britain and Northern Ireland)");
+    CFormFixture f;
+    CPerson ann = CFormFixture::Person("Ann");
+    if (how == QLatin1String("shown"))
+        ann.m_strCountry = uk.toUtf8();
+    f.Open({ann, CFormFixture::Person("Bob")});
+    auto* pCountry = f.Child<QComboBox>("comboCountry");
+    if (how != QLatin1String("shown")) {
+        pCountry->setFocus(Qt::TabFocusReason);
+        if (how == QLatin1String("picked"))
+            pCountry->setCurrentIndex(pCountry->findText(uk));
+        else
+            QTest::keyClicks(pCountry, uk);
+        // The end shows while the user is at it; Tab leaves the box.
+        QCOMPARE(pCountry->lineEdit()->cursorPosition(), int(uk.size()));
+        QTest::keyClick(pCountry, Qt::Key_Tab);
+        QVERIFY(!pCountry->hasFocus());
+    }
+    QCOMPARE(pCountry->currentText(), uk);
+    // The box is narrower than the name; what it shows is the name's start.
+    QLineEdit* pEdit = pCountry->lineEdit();
+    QVERIFY(pEdit->fontMetrics().horizontalAdvance(uk) > pEdit->width());
+    QCOMPARE(pEdit->cursorPosition(), 0);
+    pEdit->grab();
+    const QRect cursor = pEdit->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    QVERIFY(cursor.center().x() < pEdit->width() / 4);
 }
 
 void TestVornView::firstEntryAndGroupLists() {
