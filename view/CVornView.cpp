@@ -593,9 +593,9 @@ void CVornView::ConnectCommands(const QHash<int, QAction*>& actions) {
     ConnectExchangeCommands(actions);
     // Edit and clipboard commands
     ConnectEditCommands(actions);
-    ConnectUndoCommands(actions);
     // Find Duplicates
     ConnectDuplicateCommands(actions);
+    ConnectUndoCommands(actions);
 }
 
 void CVornView::OnProperties() {

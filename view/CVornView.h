@@ -1,7 +1,7 @@
 #pragma once
 
-#include "CUndoHistory.h"
 #include "CAddFromFile.h"
+#include "CUndoHistory.h"
 #include "CRecordMerger.h"
 #include "IFormView.h"
 
