@@ -8,6 +8,7 @@ packages=(
     fontconfig fonts-dejavu-core fonts-liberation2
     poppler-utils shared-mime-info desktop-file-utils xdg-utils
     python3 python3-vobject clang libclang-rt-14-dev
+    qtkeychain-qt6-dev radicale
 )
 missing=()
 for package in "${packages[@]}"; do
