@@ -50,6 +50,9 @@ signals:
     void finished(const CSyncResult& result);
 
 private:
+    // Takes the engine's result on the session's thread: changes the document and says so.
+    void Finish(CSyncResult result);
+
     class CImpl;
     std::unique_ptr<CImpl> m_pImpl;
 };
