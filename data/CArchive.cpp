@@ -1,26 +1,48 @@
 #include "CArchive.h"
 
+#include "CHugePages.h"
+
+#include <algorithm>
 #include <cstring>
+
+namespace {
+
+// Texts read without a reserved block go into blocks of at most this size.
+constexpr qsizetype kBlockSize = 64 * 1024;
+
+} // namespace
 
 CArchive::CArchive(const QByteArray& data)
     : m_bLoading(true), m_source(data), m_pData(m_source.constData()), m_nSize(m_source.size()) {}
 
 CArchive::CArchive() : m_bLoading(false) {}
 
-void CArchive::Need(qsizetype count) const {
-    if (count < 0 || count > m_nSize - m_nPos)
-        throw CArchiveException("the data ends early");
+CArchive::~CArchive() {
+    Retire(m_texts);
+    Retire(m_sharedTexts);
+}
+
+void CArchive::Retire(SBlock& block) {
+    if (block.bytes.isNull())
+        return;
+    block.bytes.data_ptr().d_ptr()->ref_.fetchAndSubRelaxed(kHold - block.nTexts);
+    block = SBlock();
+}
+
+QByteArray CArchive::NewBuffer(qsizetype size) {
+    QByteArray buffer(size, Qt::Uninitialized);
+    CHugePages::Prepare(buffer.data(), size_t(size));
+    return buffer;
+}
+
+void CArchive::Fail() {
+    throw CArchiveException("the data ends early");
 }
 
 void CArchive::Seek(qsizetype pos) {
     if (pos < 0 || pos > m_nSize)
         throw CArchiveException("position out of range");
     m_nPos = pos;
-}
-
-quint8 CArchive::ReadByte() {
-    Need(1);
-    return static_cast<quint8>(m_pData[m_nPos++]);
 }
 
 quint16 CArchive::ReadWord() {
@@ -37,29 +59,66 @@ quint32 CArchive::ReadDWord() {
     return quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) | (quint32(p[3]) << 24);
 }
 
-QByteArray CArchive::ReadString() {
-    // One byte below 255; else 0xFF and 16 bits; if those are 0xFFFF, 32 bits follow.
+quint32 CArchive::ReadLongLength() {
+    // One byte below 255; else 0xFF and 16 bits; if those are 0xFFFF, 32 bits follow. The
+    // length is then checked against the bytes left.
     quint32 length = ReadByte();
     if (length == 0xFF) {
         length = ReadWord();
         if (length == 0xFFFF)
             length = ReadDWord();
     }
+    Need(static_cast<qsizetype>(length));
+    return length;
+}
+
+void CArchive::NewBlock(SBlock& block, qsizetype bytes) {
+    // Every text still to be read takes at least one length byte in the source, which is as
+    // much as its NUL here, so the bytes left bound what the block can ever hold.
+    const qsizetype size = std::max(bytes, std::min(kBlockSize, Remaining() + 1));
+    Retire(block);
+    block.bytes = NewBuffer(size);
+    block.pFree = block.bytes.data();
+    block.nLeft = size;
+    block.bytes.data_ptr().d_ptr()->ref_.fetchAndAddRelaxed(kHold);
+}
+
+void CArchive::ReserveTexts(qsizetype bytes) {
+    if (bytes > m_texts.nLeft)
+        NewBlock(m_texts, bytes);
+}
+
+QByteArray CArchive::Text(SBlock& block, const char* source, qsizetype count) {
+    if (count + 1 > block.nLeft || block.nTexts == kHold)
+        NewBlock(block, count + 1);
+    char* text = block.pFree;
+    std::memcpy(text, source, size_t(count));
+    text[count] = '\0';
+    block.pFree += count + 1;
+    block.nLeft -= count + 1;
+    // The text holds a reference of its own to the block, taken from the archive's hold.
+    ++block.nTexts;
+    return QByteArray(QByteArray::DataPointer(block.bytes.data_ptr().d_ptr(), text, count));
+}
+
+QByteArray CArchive::ReadString() {
+    const quint32 length = ReadLength();
     if (length == 0)
         return QByteArray();
-    Need(static_cast<qsizetype>(length));
-    QByteArray text(m_pData + m_nPos, static_cast<qsizetype>(length));
+    QByteArray text = Text(m_texts, m_pData + m_nPos, length);
     m_nPos += length;
     return text;
 }
 
 QByteArray CArchive::ReadSharedString() {
-    QByteArray text = ReadString();
-    if (text.isEmpty())
-        return text;
-    const auto [it, inserted] =
-        m_shared.try_emplace(std::string_view(text.constData(), size_t(text.size())), text);
-    return inserted ? text : it->second;
+    const quint32 length = ReadLength();
+    if (length == 0)
+        return QByteArray();
+    const std::string_view key(m_pData + m_nPos, length);
+    m_nPos += length;
+    if (const QByteArray* pText = m_shared.Find(key))
+        return *pText;
+    return m_shared.Insert(key, Text(m_sharedTexts, key.data(), length));
 }
 
 void CArchive::ReadStringList(QList<QByteArray>& list) {
@@ -74,35 +133,114 @@ void CArchive::ReadStringList(QList<QByteArray>& list) {
         list.append(ReadSharedString());
 }
 
-void CArchive::WriteByte(quint8 value) {
-    m_buffer.append(static_cast<char>(value));
+void CArchive::ReadSharedStringList(QList<QByteArray>& list) {
+    const qsizetype start = m_nPos;
+    if (!list.isEmpty()) {
+        ReadStringList(list);
+        return;
+    }
+    SkipStringList();
+    const std::string_view key(m_pData + start, size_t(m_nPos - start));
+    // No names: the list stays empty, with nothing allocated.
+    if (key.size() == 2 && key[0] == 0 && key[1] == 0)
+        return;
+    if (const QList<QByteArray>* pList = m_sharedLists.Find(key)) {
+        list = *pList;
+        return;
+    }
+    m_nPos = start;
+    ReadStringList(list);
+    m_sharedLists.Insert(key, list);
+}
+
+qsizetype CArchive::SkipString() {
+    const quint32 length = ReadLength();
+    m_nPos += length;
+    return length == 0 ? 0 : qsizetype(length) + 1;
+}
+
+qsizetype CArchive::SkipStringList() {
+    quint32 count = ReadWord();
+    if (count == 0xFFFF)
+        count = ReadDWord();
+    Need(static_cast<qsizetype>(count));
+    qsizetype bytes = 0;
+    for (quint32 i = 0; i < count; ++i)
+        bytes += SkipString();
+    return bytes;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Storing
+
+void CArchive::Grow(qsizetype count) {
+    const qsizetype stored = m_pOut ? m_pOut - m_buffer.constData() : 0;
+    // Doubling keeps the copies few when nothing was reserved.
+    const qsizetype size = stored + std::max({count, stored, qsizetype(256)});
+    // A buffer handed out by Buffer() is shared: resizing detaches it, keeping the bytes.
+    m_buffer.resize(size);
+    m_pOut = m_buffer.data() + stored;
+    m_nRoom = size - stored;
+}
+
+void CArchive::Reserve(qsizetype count) {
+    if (count <= m_nRoom)
+        return;
+    const qsizetype stored = m_pOut ? m_pOut - m_buffer.constData() : 0;
+    if (stored == 0)
+        m_buffer = NewBuffer(count);
+    else
+        m_buffer.resize(stored + count);
+    m_pOut = m_buffer.data() + stored;
+    m_nRoom = m_buffer.size() - stored;
+}
+
+const QByteArray& CArchive::Buffer() const {
+    // The room not used yet is cut off; the next store grows the buffer again.
+    if (m_nRoom > 0) {
+        m_buffer.resize(m_pOut - m_buffer.constData());
+        m_nRoom = 0;
+    }
+    return m_buffer;
 }
 
 void CArchive::WriteWord(quint16 value) {
-    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-    m_buffer.append(bytes, 2);
+    char* p = Out(2);
+    p[0] = static_cast<char>(value & 0xFF);
+    p[1] = static_cast<char>(value >> 8);
 }
 
 void CArchive::WriteDWord(quint32 value) {
-    const char bytes[4] = {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF),
-                           static_cast<char>((value >> 16) & 0xFF),
-                           static_cast<char>((value >> 24) & 0xFF)};
-    m_buffer.append(bytes, 4);
+    char* p = Out(4);
+    p[0] = static_cast<char>(value & 0xFF);
+    p[1] = static_cast<char>((value >> 8) & 0xFF);
+    p[2] = static_cast<char>((value >> 16) & 0xFF);
+    p[3] = static_cast<char>((value >> 24) & 0xFF);
 }
 
 void CArchive::WriteString(const QByteArray& text) {
-    const auto length = static_cast<quint64>(text.size());
+    const qsizetype length = text.size();
+    char* p = Out(StoredSize(text));
     if (length < 0xFF) {
-        WriteByte(static_cast<quint8>(length));
+        *p++ = static_cast<char>(length);
     } else if (length < 0xFFFE) {
-        WriteByte(0xFF);
-        WriteWord(static_cast<quint16>(length));
+        *p++ = static_cast<char>(0xFF);
+        *p++ = static_cast<char>(length & 0xFF);
+        *p++ = static_cast<char>((length >> 8) & 0xFF);
     } else {
-        WriteByte(0xFF);
-        WriteWord(0xFFFF);
-        WriteDWord(static_cast<quint32>(length));
+        const auto value = static_cast<quint32>(length);
+        const char prefix[7] = {static_cast<char>(0xFF),
+                                static_cast<char>(0xFF),
+                                static_cast<char>(0xFF),
+                                static_cast<char>(value & 0xFF),
+                                static_cast<char>((value >> 8) & 0xFF),
+                                static_cast<char>((value >> 16) & 0xFF),
+                                static_cast<char>((value >> 24) & 0xFF)};
+        std::memcpy(p, prefix, sizeof prefix);
+        p += sizeof prefix;
     }
-    m_buffer.append(text);
+    if (length > 0)
+        std::memcpy(p, text.constData(), size_t(length));
 }
 
 void CArchive::WriteStringList(const QList<QByteArray>& list) {

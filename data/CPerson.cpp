@@ -1,6 +1,42 @@
 #include "CPerson.h"
 
 #include "CArchive.h"
+#include "CRecordBlock.h"
+
+#include <new>
+
+void* CPerson::operator new(size_t size) {
+    auto* p = static_cast<CRecordBlock**>(::operator new(sizeof(CRecordBlock*) + size));
+    *p = nullptr;
+    return p + 1;
+}
+
+void* CPerson::operator new(size_t size, CRecordBlock& block) {
+    auto* p = static_cast<CRecordBlock**>(block.Take());
+    if (!p)
+        return CPerson::operator new(size);
+    *p = &block;
+    return p + 1;
+}
+
+void CPerson::operator delete(void* p) noexcept {
+    if (!p)
+        return;
+    CRecordBlock** pSlot = static_cast<CRecordBlock**>(p) - 1;
+    if (*pSlot)
+        (*pSlot)->Release(pSlot);
+    else
+        ::operator delete(pSlot);
+}
+
+void CPerson::operator delete(void* p, CRecordBlock&) noexcept {
+    CPerson::operator delete(p);
+}
+
+size_t CPerson::BlockSlotSize() {
+    static_assert(alignof(CPerson) <= alignof(CRecordBlock*));
+    return sizeof(CRecordBlock*) + sizeof(CPerson);
+}
 
 void CPerson::Serialize(CArchive& ar, int nVersion) {
     if (ar.IsStoring()) {
@@ -27,7 +63,29 @@ void CPerson::Serialize(CArchive& ar, int nVersion) {
     // The older layout has no e-mail; the member keeps its value.
     if (nVersion == kCurrentVersion)
         m_strEmail = ar.ReadString();
-    ar.ReadStringList(m_groups);
+    // Most entries belong to the same few groups: equal lists share one list object.
+    ar.ReadSharedStringList(m_groups);
+}
+
+qsizetype CPerson::SkipRecord(CArchive& ar, int nVersion) {
+    qsizetype bytes = ar.SkipString() + ar.SkipString(); // name, address
+    ar.SkipString();                                     // city
+    ar.SkipString();                                     // state
+    bytes += ar.SkipString();                            // ZIP
+    ar.SkipString();                                     // country
+    bytes += ar.SkipString() + ar.SkipString();          // phone, notes
+    if (nVersion == kCurrentVersion)
+        bytes += ar.SkipString(); // e-mail
+    ar.SkipStringList();
+    return bytes;
+}
+
+qsizetype CPerson::StoredSize() const {
+    return CArchive::StoredSize(m_strName) + CArchive::StoredSize(m_strAddress) +
+           CArchive::StoredSize(m_strCity) + CArchive::StoredSize(m_strState) +
+           CArchive::StoredSize(m_strZip) + CArchive::StoredSize(m_strCountry) +
+           CArchive::StoredSize(m_strPhone) + CArchive::StoredSize(m_strNotes) +
+           CArchive::StoredSize(m_strEmail) + CArchive::StoredSize(m_groups);
 }
 
 bool CPerson::RenameGroup(const QByteArray& oldName, const QByteArray& newName) {

@@ -2,8 +2,10 @@
 
 #include <QByteArray>
 #include <QList>
+#include <cstddef>
 
 class CArchive;
+class CRecordBlock;
 
 // One entry of a contact file: nine texts and the names of the groups it belongs to. Texts are
 // byte strings, kept exactly as given.
@@ -14,9 +16,26 @@ public:
 
     CPerson() = default;
 
+    // Each entry allocated on the heap has one word before it naming the block that holds it,
+    // or none: the entries of a file are read into one block (one allocation, freed with its
+    // last entry), others are allocated alone. Deleting an entry works the same for both.
+    static void* operator new(size_t size);
+    static void* operator new(size_t size, CRecordBlock& block);
+    static void operator delete(void* p) noexcept;
+    static void operator delete(void* p, CRecordBlock& block) noexcept;
+    // The room one entry takes in a block.
+    static size_t BlockSlotSize();
+
     // Stores in the current layout, or loads in the layout of `nVersion` (15, else 11).
     // Loaded texts replace the members; loaded group names are appended to m_groups.
     void Serialize(CArchive& ar, int nVersion);
+
+    // Skips one record stored in the layout of `nVersion`, checked as in loading, and returns
+    // the bytes that its texts of their own (all but the shared city, state, country and
+    // groups) take once loaded, so that a whole file's texts can be placed in one block.
+    static qsizetype SkipRecord(CArchive& ar, int nVersion);
+    // The bytes Serialize stores for this entry.
+    qsizetype StoredSize() const;
 
     // Renames the first group equal to `oldName` (exact bytes); false when there is none.
     bool RenameGroup(const QByteArray& oldName, const QByteArray& newName);

@@ -1,11 +1,13 @@
 #include "CVornDoc.h"
 
 #include "CArchive.h"
+#include "CRecordBlock.h"
 #include "CSafeFile.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -48,6 +50,17 @@ void CVornDoc::ReleaseRecords() {
     m_personList.clear();
 }
 
+void CVornDoc::ReserveTexts(CArchive& ar, quint16 count, int nVersion) {
+    // A first pass over the records finds what their texts take, and checks every length
+    // before anything is allocated; the texts are then read into one block of that size.
+    const qsizetype start = ar.Position();
+    qsizetype bytes = 0;
+    for (quint16 i = 0; i < count; ++i)
+        bytes += CPerson::SkipRecord(ar, nVersion);
+    ar.Seek(start);
+    ar.ReserveTexts(bytes);
+}
+
 void CVornDoc::Serialize(CArchive& ar) {
     if (ar.IsStoring()) {
         if (qsizetype(m_personList.size()) > kMaxEntries)
@@ -73,9 +86,11 @@ void CVornDoc::Serialize(CArchive& ar) {
         // damage, refused before anything is reserved.
         if (qsizetype(count) * 11 > ar.Remaining())
             throw CArchiveException("the data ends early");
+        ReserveTexts(ar, count, kVersion);
         m_personList.reserve(count);
+        const auto block = CRecordBlock::Create(count, CPerson::BlockSlotSize());
         for (quint16 i = 0; i < count; ++i) {
-            auto person = std::make_unique<CPerson>();
+            std::unique_ptr<CPerson> person(new (*block) CPerson);
             person->Serialize(ar, kVersion);
             m_personList.push_back(std::move(person));
         }
@@ -91,9 +106,11 @@ void CVornDoc::Serialize(CArchive& ar) {
         const quint16 count = ar.ReadWord();
         if (qsizetype(count) * 10 > ar.Remaining())
             throw CArchiveException("the data ends early");
+        ReserveTexts(ar, count, kOldVersion);
         m_personList.reserve(count);
+        const auto block = CRecordBlock::Create(count, CPerson::BlockSlotSize());
         for (quint16 i = 0; i < count; ++i) {
-            auto person = std::make_unique<CPerson>();
+            std::unique_ptr<CPerson> person(new (*block) CPerson);
             person->Serialize(ar, kOldVersion);
             m_personList.push_back(std::move(person));
         }
@@ -167,7 +184,17 @@ bool CVornDoc::OnOpenDocument(const QString& path, QString* pError) {
             *pError = DescribeOpenFailure(path, file);
         return false;
     }
-    const QByteArray bytes = file.readAll();
+    // Read into one buffer of the file's size, backed by huge pages where it is large.
+    QByteArray bytes;
+    const qint64 size = file.isSequential() ? 0 : file.size();
+    if (size > 0) {
+        bytes = CArchive::NewBuffer(size);
+        const qint64 got = file.read(bytes.data(), size);
+        bytes.truncate(std::max<qint64>(got, 0));
+    }
+    // Whatever the size did not tell (a file still growing, a pipe).
+    if (file.error() == QFileDevice::NoError)
+        bytes.append(file.readAll());
     if (file.error() != QFileDevice::NoError) {
         DeleteContents();
         m_nVersion = kVersion;
@@ -187,19 +214,12 @@ bool CVornDoc::OnOpenDocument(const QString& path, QString* pError) {
 }
 
 QByteArray CVornDoc::SaveToBytes() {
+    // The exact size first, so the bytes go into one buffer allocated once.
+    qsizetype size = 4 + CArchive::StoredSize(m_groupList) + 2 + 4 +
+                     CArchive::StoredSize(m_label.m_strCustomLabel) + 4;
+    for (const auto& person : m_personList)
+        size += person->StoredSize();
     CArchive ar;
-    // Room for every text plus the length bytes, so the buffer is allocated once.
-    qsizetype size = 64 + m_label.m_strCustomLabel.size();
-    for (const QByteArray& name : m_groupList)
-        size += name.size() + 5;
-    for (const auto& person : m_personList) {
-        size += 2 + 9 * 5 + person->m_strName.size() + person->m_strAddress.size() +
-                person->m_strCity.size() + person->m_strState.size() + person->m_strZip.size() +
-                person->m_strCountry.size() + person->m_strPhone.size() +
-                person->m_strNotes.size() + person->m_strEmail.size();
-        for (const QByteArray& group : person->m_groups)
-            size += group.size() + 5;
-    }
     ar.Reserve(size);
     Serialize(ar);
     return ar.Buffer();

@@ -79,6 +79,8 @@ private:
     // thousands of records takes longer than reading them, and nothing waits for it.
     static constexpr size_t kReleaseAside = 4096;
     void ReleaseRecords();
+    // Sizes the block for the texts of the `count` records that follow in `ar`.
+    static void ReserveTexts(CArchive& ar, quint16 count, int nVersion);
 
     CNotesLabel& m_label;
     // The thread freeing the previous contents, if any; joined before the next one starts.
