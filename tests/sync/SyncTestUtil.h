@@ -15,6 +15,7 @@
 #include <QProcess>
 #include <QTest>
 #include <QUuid>
+#include <QXmlStreamReader>
 #include <memory>
 
 namespace synctest {
@@ -90,25 +91,16 @@ inline QMap<QByteArray, QByteArray> Cards(const QUrl& book) {
     const SReply reply =
         Http("REPORT", book, body, {{"Depth", "1"}, {"Content-Type", "application/xml"}});
     QMap<QByteArray, QByteArray> cards;
-    // A tiny reader of our own for the test's side: href and address-data pairs.
-    qsizetype pos = 0;
-    while (true) {
-        const qsizetype h = reply.strBody.indexOf("href>", pos);
-        if (h < 0)
-            break;
-        const qsizetype hEnd = reply.strBody.indexOf("</", h);
-        const QByteArray href = reply.strBody.mid(h + 5, hEnd - h - 5);
-        const qsizetype a = reply.strBody.indexOf("address-data>", hEnd);
-        const qsizetype next = reply.strBody.indexOf("href>", hEnd);
-        if (a < 0 || (next >= 0 && a > next)) {
-            pos = hEnd;
+    // The test's own reading of the answer: each href with the card after it.
+    QXmlStreamReader xml(reply.strBody);
+    QByteArray href;
+    while (!xml.atEnd()) {
+        if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
-        }
-        const qsizetype aEnd = reply.strBody.indexOf("</", a);
-        QByteArray card = reply.strBody.mid(a + 13, aEnd - a - 13);
-        card.replace("&#13;", "\r").replace("&lt;", "<").replace("&gt;", ">").replace("&amp;", "&");
-        cards.insert(href, card);
-        pos = aEnd;
+        if (xml.name() == QLatin1String("href"))
+            href = xml.readElementText().toUtf8();
+        else if (xml.name() == QLatin1String("address-data"))
+            cards.insert(href, xml.readElementText().toUtf8());
     }
     return cards;
 }
