@@ -64,7 +64,7 @@ const QList<MenuInfo>& Menus() {
         {"&File",
          "menuFile",
          {FileNew,      FileOpen,         FileSave,         FileSaveAs,          0, FileImport,
-          FileAddFromFile, FileExport, 0,
+          FileAddFromFile, FileExport, 0, FileSyncSetup, FileSyncNow, 0,
           FilePrint,    FilePrintPreview, FilePrintSetup,   FileFormattedReport, 0, FileSendMail, 0,
           FileMruFirst, FileMruFirst + 1, FileMruFirst + 2, FileMruLast,         0, AppExit}},
         {"&Edit",
@@ -93,6 +93,7 @@ const ToolInfo kTools[] = {
     {EditCut, ":/app/tb-cut.png"},     {EditCopy, ":/app/tb-copy.png"},
     {EditPaste, ":/app/tb-paste.png"}, {0, nullptr},
     {FilePrint, ":/app/tb-print.png"}, {AppAbout, ":/app/tb-about.png"},
+    {0, nullptr},                      {FileSyncNow, ":/app/tb-sync.png"},
 };
 
 // X11 modifier bits carried by key events on the xcb platform.
@@ -110,6 +111,10 @@ const QList<CMainFrame::CommandInfo>& CMainFrame::Commands() {
         {FileAddFromFile, "Add From Fi&le...", "",
          "Add the entries of a contact file, a vCard file or a CSV file to this document", ""},
         {FileExport, "&Export...", "", "Write the entries as a vCard or CSV file", ""},
+        {FileSyncSetup, "S&ynchronize...", "",
+         "Set up the CardDAV address book this contact file syncs with", ""},
+        {FileSyncNow, "Synchroni&ze Now", "",
+         "Sync the entries with the address book on the server", "Synchronize Now"},
         {FilePrint, "&Print...", "Ctrl+P", "Print the active document", "Print"},
         {FilePrintPreview, "Print Pre&view", "", "Display full pages", "Print Preview"},
         {FilePrintSetup, "P&rint Setup...", "", "Change the printer and printing options",
@@ -442,6 +447,7 @@ bool CMainFrame::OpenDocumentFile(const QString& path) {
     AddToRecentFiles(m_doc.GetPathName());
     UpdateTitle();
     InitialUpdate();
+    emit DocumentOpened();
     return true;
 }
 
@@ -463,6 +469,7 @@ bool CMainFrame::SaveDocument() {
     }
     AddToRecentFiles(path);
     UpdateTitle();
+    emit DocumentSaved();
     return true;
 }
 
@@ -489,6 +496,7 @@ bool CMainFrame::SaveDocumentAs() {
     m_doc.SetPathName(QFileInfo(path).absoluteFilePath());
     AddToRecentFiles(m_doc.GetPathName());
     UpdateTitle();
+    emit DocumentSaved();
     return true;
 }
 

@@ -81,6 +81,10 @@ public:
 signals:
     // The window closed for good (the user did not cancel).
     void Closed();
+    // A contact file was opened and the form shows it.
+    void DocumentOpened();
+    // Save or Save As wrote the document to its file.
+    void DocumentSaved();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -12,6 +12,9 @@ constexpr int FileImport = 32805;
 // Writing the entries as vCard or CSV, and adding the entries of another file.
 constexpr int FileExport = 32860;
 constexpr int FileAddFromFile = 32861;
+// Setting up the contact file's address book, and syncing with it now.
+constexpr int FileSyncSetup = 32880;
+constexpr int FileSyncNow = 32881;
 constexpr int FilePrint = 57607;
 constexpr int FilePrintPreview = 57609;
 constexpr int FilePrintSetup = 57606;

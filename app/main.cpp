@@ -1,4 +1,7 @@
 #include "CHeadlessExport.h"
+#ifdef VELLOBY_HAS_SYNC
+#include "CHeadlessSync.h"
+#endif
 #include "CVornApp.h"
 #include "CVornDoc.h"
 #include "IFormView.h"
@@ -11,6 +14,13 @@
 #endif
 
 int main(int argc, char** argv) {
+#ifdef VELLOBY_HAS_SYNC
+    // The sync for timers and cron: no window system either.
+    if (CHeadlessSync::IsSyncCommandLine(argc, argv)) {
+        QCoreApplication app(argc, argv);
+        return CHeadlessSync::Run(QCoreApplication::arguments());
+    }
+#endif
     // The export for scripts writes a file and shows nothing, so it starts no window system.
     if (CHeadlessExport::IsExportCommandLine(argc, argv)) {
         QCoreApplication app(argc, argv);

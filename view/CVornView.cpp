@@ -596,6 +596,10 @@ void CVornView::ConnectCommands(const QHash<int, QAction*>& actions) {
     // Find Duplicates
     ConnectDuplicateCommands(actions);
     ConnectUndoCommands(actions);
+#ifdef VELLOBY_HAS_SYNC
+    // Synchronize and Synchronize Now
+    ConnectSyncCommands(actions);
+#endif
 }
 
 void CVornView::OnProperties() {

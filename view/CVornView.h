@@ -34,6 +34,7 @@ class QPrinter;
 class QPushButton;
 class QSpinBox;
 class QStringListModel;
+struct CSyncResult;
 
 // The form that fills the main window: the people list, the group lists, the nine fields of one
 // entry, the counters and the picture buttons. It works directly on the document's records; its
@@ -394,4 +395,39 @@ public slots:
 
 private:
     void ConnectDuplicateCommands(const QHash<int, QAction*>& actions);
+
+    // Sync with a CardDAV address book (CVornViewSync.cpp).
+public slots:
+    // File > Synchronize...: sets up the address book the contact file syncs with.
+    void OnSyncSetup();
+    // File > Synchronize Now: starts a sync, or stops the one running.
+    void OnSyncNow();
+
+public:
+    bool IsSyncRunning() const { return m_pSyncRun != nullptr; }
+
+private:
+    class CSyncRun;
+    void ConnectSyncCommands(const QHash<int, QAction*>& actions);
+    // A file never saved has nowhere to keep its sync state: asks to save it first.
+    bool EnsureSavedForSync();
+    // Runs the setup dialog and stores what it accepted; false when cancelled or not stored.
+    bool RunSyncSetup();
+    // Stores the form's pending edits in their entry; false when that failed.
+    bool CommitFormForSync();
+    // `bAuto`: started by opening or saving the file, which does nothing without a set-up
+    // address book that asks for it.
+    void StartSync(bool bAuto);
+    // Asks for the password of the run's account; false when the user cancelled.
+    bool AskSyncPassword(bool bRefused);
+    void StartSyncJob();
+    void OnSyncProgress(const QString& strStep, int nDone, int nTotal);
+    void OnSyncFinished(const CSyncResult& result);
+    // Disables the editing commands and the form while a sync runs, and gives them back.
+    void SetSyncRunning(bool bRunning);
+    void ScheduleAutoSync();
+    CSyncRun* m_pSyncRun = nullptr;
+    QHash<int, QAction*> m_syncActions;
+    // The sync is saving the file it changed: that save starts no sync of its own.
+    bool m_bSyncSaving = false;
 };

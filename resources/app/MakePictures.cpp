@@ -167,6 +167,26 @@ int main(int argc, char** argv) {
         p.drawText(QRectF(1, 0.5, 14, 14), Qt::AlignCenter, QStringLiteral("?"));
         Save(img, dir, "tb-about.png");
     }
+    { // Synchronize Now: two curved arrows chasing each other round a circle.
+        QImage img = Blank(16, 15);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        const QColor green(30, 130, 70);
+        p.setPen(QPen(green, 1.6, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        const QRectF ring(2.5, 2, 11, 11);
+        p.drawArc(ring, 20 * 16, 140 * 16);
+        p.drawArc(ring, 200 * 16, 140 * 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(green);
+        QPolygonF head1;
+        head1 << QPointF(10.5, 0.5) << QPointF(14.5, 4.5) << QPointF(9.5, 5.5);
+        p.drawPolygon(head1);
+        QPolygonF head2;
+        head2 << QPointF(5.5, 14.5) << QPointF(1.5, 10.5) << QPointF(6.5, 9.5);
+        p.drawPolygon(head2);
+        Save(img, dir, "tb-sync.png");
+    }
     // The program icon.
     for (int size : {16, 32, 48, 64, 128, 256}) {
         QImage img = Blank(size, size);
