@@ -23,6 +23,9 @@ public:
     static void* operator new(size_t size, CRecordBlock& block);
     static void operator delete(void* p) noexcept;
     static void operator delete(void* p, CRecordBlock& block) noexcept;
+    // Construction in place (containers of entries by value) stays as it is everywhere.
+    static void* operator new(size_t, void* p) noexcept { return p; }
+    static void operator delete(void*, void*) noexcept {}
     // The room one entry takes in a block.
     static size_t BlockSlotSize();
 
