@@ -7,3 +7,7 @@ add_dependencies(BenchImportBatch import)
 
 add_executable(BenchImportDone ${CMAKE_CURRENT_LIST_DIR}/BenchImportDone.cpp)
 target_link_libraries(BenchImportDone PRIVATE velloby_benchutil velloby_import)
+
+# The inputs bench/compare.sh gives import --batch and abook.
+add_executable(BenchCompareInputs ${CMAKE_CURRENT_LIST_DIR}/BenchCompareInputs.cpp)
+target_link_libraries(BenchCompareInputs PRIVATE velloby_benchutil)

@@ -280,12 +280,21 @@ void FromCard(const CVCard& card, CExchangeReport& report, CContactData& contact
     report.nKeys += contact.nKeys;
 }
 
-bool ReadVCards(const QByteArray& text, CContactReader::Result& result, QString* pError) {
+// Takes each contact as it is read; counts them.
+struct CSink {
+    const CContactReader::PersonFn& fnPerson;
+    qsizetype nCount = 0;
+    void Take(CPerson& person) {
+        ++nCount;
+        fnPerson(person);
+    }
+};
+
+bool ReadVCards(const QByteArray& text, CContactReader::Result& result, CSink& sink,
+                QString* pError) {
     CVCardParser parser(text);
     CVCard card;
     CContactData contact;
-    // A card takes at least a hundred bytes or so; reserving spares copying the list as it grows.
-    result.people.reserve(size_t(std::min<qsizetype>(kMaxContacts + 1, text.size() / 120 + 1)));
     while (parser.Next(card)) {
         bool bAnyValue = false;
         for (const CVCardProperty& property : card.m_properties)
@@ -295,14 +304,14 @@ bool ReadVCards(const QByteArray& text, CContactReader::Result& result, QString*
             ++result.report.nSkipped;
             continue;
         }
-        if (qsizetype(result.people.size()) >= kMaxContacts) {
-            result.people.clear();
+        if (sink.nCount >= kMaxContacts) {
             if (pError)
                 *pError = kTooMany;
             return false;
         }
         FromCard(card, result.report, contact);
-        result.people.push_back(CContactMapper::ToPerson(contact));
+        CPerson person = CContactMapper::ToPerson(contact);
+        sink.Take(person);
     }
     result.report.warnings += parser.Warnings();
     if (parser.SkippedLines() > 0)
@@ -656,16 +665,16 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
     return contact;
 }
 
-bool ReadCsv(const QByteArray& text, CContactReader::Result& result, QString* pError) {
+bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink, bool bViews,
+             QString* pError) {
     CHeaderFound found;
     if (!FindHeader(text, found)) {
         if (pError)
             *pError = QStringLiteral("The file has no header row naming its columns.");
         return false;
     }
-    CCsvParser parser(text, found.cDelimiter, found.nStart, found.nLine);
+    CCsvParser parser(text, found.cDelimiter, found.nStart, found.nLine, bViews);
     QList<QByteArray> fields;
-    result.people.reserve(size_t(std::min<qsizetype>(kMaxContacts + 1, text.size() / 60 + 1)));
     const bool bOwn = found.map.IsOwnLayout();
     CContactData own;
     while (parser.Next(fields)) {
@@ -683,17 +692,18 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, QString* pE
         }
         if (bEmpty && (!bOwn || fields.size() == 1))
             continue;
-        if (qsizetype(result.people.size()) >= kMaxContacts) {
-            result.people.clear();
+        if (sink.nCount >= kMaxContacts) {
             if (pError)
                 *pError = kTooMany;
             return false;
         }
         if (bOwn) {
             FromOwnRow(fields, own);
-            result.people.push_back(CContactMapper::ToPerson(own));
+            CPerson person = CContactMapper::ToPerson(own);
+            sink.Take(person);
         } else {
-            result.people.push_back(CContactMapper::ToPerson(FromRow(found.map, fields)));
+            CPerson person = CContactMapper::ToPerson(FromRow(found.map, fields));
+            sink.Take(person);
         }
     }
     result.report.warnings += parser.Warnings();
@@ -719,27 +729,46 @@ EContactFormat CContactReader::Detect(const QByteArray& bytes) {
 bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result& result,
                           QString* pError) {
     result = Result();
+    // A contact takes at least sixty bytes or so; reserving spares copying the list as it grows.
+    result.people.reserve(size_t(std::min<qsizetype>(kMaxContacts + 1, bytes.size() / 60 + 1)));
+    const PersonFn take = [&result](CPerson& person) {
+        result.people.push_back(std::move(person));
+    };
+    if (!Read(bytes, format, result, take, false, pError)) {
+        result.people.clear();
+        return false;
+    }
+    return true;
+}
+
+bool CContactReader::ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
+                              const PersonFn& fnPerson, QString* pError) {
+    result = Result();
+    return Read(bytes, format, result, fnPerson, true, pError);
+}
+
+bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result& result,
+                          const PersonFn& fnPerson, bool bViews, QString* pError) {
     const QByteArray text = CTextDecoder::ToUtf8(bytes);
     if (format == EContactFormat::Auto)
         format = DetectText(text.left(kSniffBytes));
     result.format = format;
+    CSink sink{fnPerson};
     bool bOk = false;
     if (format == EContactFormat::VCard) {
-        bOk = ReadVCards(text, result, pError);
+        bOk = ReadVCards(text, result, sink, pError);
     } else if (format == EContactFormat::Csv) {
-        bOk = ReadCsv(text, result, pError);
+        bOk = ReadCsv(text, result, sink, bViews, pError);
     } else {
         if (pError)
             *pError = QStringLiteral("The file is plain delimited text, not vCard or CSV with a "
                                      "header row.");
         return false;
     }
-    if (!bOk) {
-        result.people.clear();
+    if (!bOk)
         return false;
-    }
-    result.report.nContacts = qsizetype(result.people.size());
-    if (result.people.empty()) {
+    result.report.nContacts = sink.nCount;
+    if (sink.nCount == 0) {
         if (pError)
             *pError = QStringLiteral("No contacts were found in the file.");
         return false;

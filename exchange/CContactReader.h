@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <vector>
 
 // The kind of a file of contacts, as found from its bytes or as the user forces it.
@@ -35,4 +36,18 @@ public:
     // when `format` is Delimited (plain text is the wizard's own). Texts are stored as UTF-8.
     static bool Read(const QByteArray& bytes, EContactFormat format, Result& result,
                      QString* pError = nullptr);
+
+    using PersonFn = std::function<void(CPerson&)>;
+    // Reads as Read does, but hands each contact to `fnPerson` as soon as it is read instead of
+    // keeping it in `result.people`, so memory holds one contact at a time. The texts of a
+    // contact handed over may point into the bytes read: they are good until `fnPerson`
+    // returns, and whatever keeps them longer must copy their bytes (a copy of the QByteArray
+    // alone would still point into them). The report and the format are filled as by Read. Contacts
+    // may have been handed over before a failure (more than 65,535 of them).
+    static bool ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
+                         const PersonFn& fnPerson, QString* pError = nullptr);
+
+private:
+    static bool Read(const QByteArray& bytes, EContactFormat format, Result& result,
+                     const PersonFn& fnPerson, bool bViews, QString* pError);
 };

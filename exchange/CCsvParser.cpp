@@ -1,7 +1,9 @@
 #include "CCsvParser.h"
 
-CCsvParser::CCsvParser(const QByteArray& text, char delimiter, qsizetype start, qsizetype line)
-    : m_strText(text), m_cDelimiter(delimiter), m_nPos(start), m_nLine(line), m_nRowLine(line) {}
+CCsvParser::CCsvParser(const QByteArray& text, char delimiter, qsizetype start, qsizetype line,
+                       bool bViews)
+    : m_strText(text), m_cDelimiter(delimiter), m_nPos(start), m_nLine(line), m_nRowLine(line),
+      m_bViews(bViews) {}
 
 void CCsvParser::Keep(QList<QByteArray>& fields, QByteArray&& field) {
     if (fields.size() < kMaxFields)
@@ -34,17 +36,22 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
             qsizetype i = pos + 1;
             qsizetype lines = 0;
             bool bClosed = false;
+            bool bDoubled = false;
             qsizetype chunk = i;
             while (i < n) {
                 const char c = p[i];
                 if (c == '"') {
-                    field.append(p + chunk, i - chunk);
                     if (i + 1 < n && p[i + 1] == '"') {
+                        field.append(p + chunk, i - chunk);
+                        bDoubled = true;
                         field.append('"');
                         i += 2;
                         chunk = i;
                         continue;
                     }
+                    // The field as written needs no copy of its own when views are asked for.
+                    if (bDoubled || !m_bViews)
+                        field.append(p + chunk, i - chunk);
                     bClosed = true;
                     ++i;
                     break;
@@ -60,7 +67,14 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
                 const qsizetype start = i;
                 while (i < n && p[i] != m_cDelimiter && p[i] != '\n' && p[i] != '\r')
                     ++i;
-                field.append(p + start, i - start);
+                if (!bDoubled && m_bViews) {
+                    if (i == start)
+                        field = QByteArray::fromRawData(p + chunk, start - 1 - chunk);
+                    else
+                        field = QByteArray(p + chunk, start - 1 - chunk);
+                }
+                if (i > start)
+                    field.append(p + start, i - start);
                 // Line breaks inside the field count for the line numbers.
                 for (qsizetype k = pos; k < start; ++k)
                     if (p[k] == '\n' || (p[k] == '\r' && (k + 1 >= n || p[k + 1] != '\n')))
@@ -79,7 +93,8 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
             while (i < n && p[i] != m_cDelimiter && p[i] != '\n' && p[i] != '\r')
                 ++i;
             if (fields.size() < kMaxFields)
-                fields.append(QByteArray(p + pos, i - pos));
+                fields.append(m_bViews ? QByteArray::fromRawData(p + pos, i - pos)
+                                       : QByteArray(p + pos, i - pos));
             else
                 m_bOverflow = true;
             pos = i;

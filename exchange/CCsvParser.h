@@ -17,8 +17,11 @@ public:
     // but delimiters cannot blow up memory.
     static constexpr qsizetype kMaxFields = 20000;
 
-    // Reads `text` from the byte `start` on, which is on line `line`.
-    CCsvParser(const QByteArray& text, char delimiter, qsizetype start = 0, qsizetype line = 1);
+    // Reads `text` from the byte `start` on, which is on line `line`. With `bViews`, a field
+    // that is the text as written (no doubled quote, nothing after its closing quote) points
+    // into the bytes of `text` instead of being copied, so `text` must outlive the fields.
+    CCsvParser(const QByteArray& text, char delimiter, qsizetype start = 0, qsizetype line = 1,
+               bool bViews = false);
 
     // The next row; false at the end of the text. Rows that are wholly empty are returned too
     // (as one empty field), so line numbers stay right; callers skip them.
@@ -45,5 +48,6 @@ private:
     qsizetype m_nRowLine = 1;
     bool m_bPlain = false; // after an unclosed quote, quotes are plain characters
     bool m_bOverflow = false;
+    bool m_bViews = false;
     QStringList m_warnings;
 };

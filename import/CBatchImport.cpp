@@ -7,12 +7,21 @@
 #include "CLineReader.h"
 #include "CTextDecoder.h"
 
+#include "CContactFileWriter.h"
+#include "CDelimitedBatch.h"
+#include "CSafeFile.h"
+
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFile>
 #include <QLocale>
 #include <QSet>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -22,7 +31,64 @@ void PrintTo(FILE* stream, const QString& text) {
     std::fflush(stream);
 }
 
+// Reads the whole file into one buffer allocated once, in large pages when it is large. False on
+// a read error.
+bool ReadWhole(QFile& file, QByteArray& bytes) {
+    const qint64 size = file.isSequential() ? 0 : file.size();
+    if (size <= 0) {
+        bytes = file.readAll();
+        return file.error() == QFileDevice::NoError;
+    }
+    bytes = QByteArray(size, Qt::Uninitialized);
+    CDelimitedBatch::AdviseLargePages(bytes.data(), size);
+    qint64 got = 0;
+    while (got < size) {
+        const qint64 read = file.read(bytes.data() + got, size - got);
+        if (read < 0)
+            return false;
+        if (read == 0)
+            break;
+        got += read;
+    }
+    bytes.resize(got);
+    // A file that grew while it was read is read to its end.
+    if (got == size)
+        bytes += file.readAll();
+    return file.error() == QFileDevice::NoError;
+}
+
 } // namespace
+
+void CBatchImport::SetApplicationNames() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("Import"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VELLOBY_VERSION));
+}
+
+int CBatchImport::Main(int argc, char** argv, const char* wizardRelative) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (!IsBatchCommandLine(arguments)) {
+        // The wizard is a program of its own beside this one (in the build) or in the folder
+        // `wizardRelative` names from here (installed); it gets the same command line.
+        char self[4096];
+        const ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+        std::string dir = length > 0 ? std::string(self, size_t(length)) : std::string(argv[0]);
+        dir = dir.substr(0, dir.rfind('/') + 1);
+        int error = ENOENT;
+        for (const std::string& path : {dir + "import-wizard", dir + wizardRelative}) {
+            execv(path.c_str(), argv);
+            if (errno != ENOENT)
+                error = errno;
+        }
+        std::fprintf(stderr, "import: cannot start the import wizard: %s\n", std::strerror(error));
+        return 1;
+    }
+    QCoreApplication app(argc, argv);
+    SetApplicationNames();
+    return Run(QCoreApplication::arguments());
+}
 
 bool CBatchImport::IsBatchCommandLine(const QStringList& arguments) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -198,13 +264,27 @@ bool CBatchImport::ParseArguments(const QStringList& arguments, Options& options
 
 namespace {
 
-// A vCard or CSV file: its contacts as the exchange library reads them, with their groups.
-// `bytes` is let go of once read, so the file and the contacts are not held twice.
+// A vCard or CSV file: its contacts as the exchange library reads them, with their groups. Each
+// contact is written as soon as it is read, and `bytes` is let go of once read.
 bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, EContactFormat format,
                     QString* pError, int* pnWritten, QStringList* pSummary) {
     CContactReader::Result result;
     QString error;
-    const bool bRead = CContactReader::Read(bytes, format, result, &error);
+    CContactFileWriter writer(bytes.size());
+    QSet<QByteArray> seen;
+    QList<QByteArray> groups;
+    const auto take = [&](CPerson& person) {
+        writer.Add(person);
+        for (const QByteArray& group : person.m_groups) {
+            if (!seen.contains(group)) {
+                // The name may point into the bytes read, which go away.
+                const QByteArray name(group.constData(), group.size());
+                seen.insert(name);
+                groups.append(name);
+            }
+        }
+    };
+    const bool bRead = CContactReader::ReadEach(bytes, format, result, take, &error);
     bytes = QByteArray();
     if (!bRead) {
         *pError = error.isEmpty()
@@ -212,32 +292,25 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
                       : error;
         return false;
     }
-    CImportDoc doc;
-    doc.m_personList.reserve(static_cast<qsizetype>(result.people.size()));
-    QSet<QByteArray> groups;
-    for (CPerson& person : result.people) {
-        doc.m_personList.append(&person);
-        for (const QByteArray& group : person.m_groups) {
-            if (!groups.contains(group)) {
-                groups.insert(group);
-                doc.m_groupList.append(group);
-            }
-        }
+    const qsizetype count = writer.Count();
+    if (count > CImportDoc::kMaxRecords) {
+        *pError = CImportDoc::TooManyRecordsMessage(count);
+        return false;
     }
-    if (!doc.OnSaveDocument(options.strOutput, pError))
+    const QByteArray file =
+        writer.Finish(groups, static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
+    if (!CSafeFile::Write(options.strOutput, file, pError))
         return false;
     if (pnWritten)
-        *pnWritten = static_cast<int>(doc.m_personList.size());
+        *pnWritten = static_cast<int>(count);
     if (pSummary) {
-        const QString count =
-            QLocale(QLocale::English).toString(static_cast<qlonglong>(result.people.size()));
-        pSummary->append(QStringLiteral("%1 %2 written to %3 (read as a %4 file)")
-                             .arg(count,
-                                  result.people.size() == 1 ? QStringLiteral("contact")
-                                                            : QStringLiteral("contacts"),
-                                  options.strOutput,
-                                  result.format == EContactFormat::VCard ? QStringLiteral("vCard")
-                                                                         : QStringLiteral("CSV")));
+        const QString number = QLocale(QLocale::English).toString(static_cast<qlonglong>(count));
+        pSummary->append(
+            QStringLiteral("%1 %2 written to %3 (read as a %4 file)")
+                .arg(number, count == 1 ? QStringLiteral("contact") : QStringLiteral("contacts"),
+                     options.strOutput,
+                     result.format == EContactFormat::VCard ? QStringLiteral("vCard")
+                                                            : QStringLiteral("CSV")));
         const QStringList leftOut = result.report.Summary();
         if (leftOut.isEmpty())
             pSummary->append(QStringLiteral("nothing was left out"));
@@ -252,31 +325,24 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
 bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritten,
                           QStringList* pSummary) {
     QFile file(options.strInput);
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         *pError =
             QStringLiteral("Cannot open \"%1\": %2.").arg(options.strInput, file.errorString());
         return false;
     }
+    QByteArray bytes;
+    if (!ReadWhole(file, bytes)) {
+        *pError =
+            QStringLiteral("Cannot read \"%1\": %2.").arg(options.strInput, file.errorString());
+        return false;
+    }
+    file.close();
     // The delimiters or the start row given, and no format: delimited text, read exactly as
     // they say.
     const bool bAsGiven = options.format == EContactFormat::Auto && options.bLayoutGiven;
-    QList<QByteArray> lines;
+    QByteArrayView text = bytes;
     bool bQuotes = false;
-    if (bAsGiven) {
-        if (!CLineReader::ReadLines(file, lines)) {
-            *pError =
-                QStringLiteral("Cannot read \"%1\": %2.").arg(options.strInput, file.errorString());
-            return false;
-        }
-        file.close();
-    } else {
-        QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            *pError =
-                QStringLiteral("Cannot read \"%1\": %2.").arg(options.strInput, file.errorString());
-            return false;
-        }
-        file.close();
+    if (!bAsGiven) {
         EContactFormat format = options.format;
         if (format == EContactFormat::Auto)
             format = CContactReader::Detect(bytes);
@@ -284,19 +350,45 @@ bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritte
             return ImportContacts(options, bytes, format, pError, pnWritten, pSummary);
         // Delimited text: UTF-16 becomes UTF-8 and a byte-order mark is dropped; other text is
         // left as it is, since the splitter reads a field that is not UTF-8 as Windows-1252.
-        if (bytes.startsWith("\xEF\xBB\xBF"))
-            bytes.remove(0, 3);
-        else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") ||
-                 bytes.left(4096).contains('\0'))
+        if (bytes.startsWith("\xEF\xBB\xBF")) {
+            text = text.sliced(3);
+        } else if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF") ||
+                   QByteArrayView(bytes)
+                       .first(qMin<qsizetype>(bytes.size(), 4096))
+                       .contains('\0')) {
             bytes = CTextDecoder::ToUtf8(bytes);
-        lines = CLineReader::SplitText(bytes);
-        bytes.clear();
-        bQuotes = CFieldSplitter::HasQuotedFields(lines);
+            text = bytes;
+        }
+        bQuotes = CDelimitedBatch::HasQuotedFields(text);
+    }
+    const QString delimiters =
+        CFieldSplitter::BuildDelimiters(options.bTab, options.bSemicolon, options.bComma,
+                                        options.bSpace, options.bOther, options.strOtherChar);
+    if (!bQuotes) {
+        // Straight from the text's bytes to the file's bytes.
+        CDelimitedBatch::Settings settings;
+        settings.strDelimiters = delimiters;
+        settings.nStartRow = options.nStartRow;
+        settings.bOneLine = options.bOneLine;
+        settings.bSameMapping = options.bSameMapping;
+        settings.nTime = static_cast<quint32>(QDateTime::currentSecsSinceEpoch());
+        QByteArray out;
+        qsizetype records = 0;
+        if (!CDelimitedBatch::Build(text, settings, out, pError, &records))
+            return false;
+        bytes = QByteArray();
+        if (!CSafeFile::Write(options.strOutput, out, pError))
+            return false;
+        if (pnWritten)
+            *pnWritten = static_cast<int>(records);
+        return true;
     }
 
-    const CFieldSplitter splitter(
-        CFieldSplitter::BuildDelimiters(options.bTab, options.bSemicolon, options.bComma,
-                                        options.bSpace, options.bOther, options.strOtherChar));
+    // Quoted fields may hold line breaks and delimiters: the wizard's own reading.
+    QList<QByteArray> lines =
+        CLineReader::SplitText(QByteArray::fromRawData(text.data(), text.size()));
+    bytes = QByteArray();
+    const CFieldSplitter splitter(delimiters);
     CImportRecord records;
     qsizetype plainFrom = 0;
     splitter.BuildRecords(lines, options.nStartRow, bQuotes, records, {}, &plainFrom);

@@ -14,6 +14,12 @@ class QTextStream;
 // encoding are found out from the file itself.
 class CBatchImport {
 public:
+    // The `import` program: the batch import when the command line asks for it, else the
+    // wizard, started as the program `import-wizard` found beside this one or at
+    // `wizardRelative` from its folder. Returns the exit code.
+    static int Main(int argc, char** argv, const char* wizardRelative);
+    // The organisation, name and version of the program, for both of its executables.
+    static void SetApplicationNames();
     // Whether `arguments` (the program name first) ask for the batch import or its help.
     static bool IsBatchCommandLine(const QStringList& arguments);
     // Runs the command line; returns the exit code. Errors go to stderr, the summary to stdout.

@@ -6,7 +6,7 @@ namespace {
 
 // Texts are UTF-8, but positions and lengths are counted in characters as the user sees them:
 // every byte that does not continue a multi-byte character starts one.
-qsizetype CharCount(const QByteArray& text, qsizetype from, qsizetype to) {
+qsizetype CharCount(QByteArrayView text, qsizetype from, qsizetype to) {
     qsizetype count = 0;
     for (qsizetype i = from; i < to; ++i)
         if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
@@ -14,12 +14,12 @@ qsizetype CharCount(const QByteArray& text, qsizetype from, qsizetype to) {
     return count;
 }
 
-qsizetype CharCount(const QByteArray& text) {
+qsizetype CharCount(QByteArrayView text) {
     return CharCount(text, 0, text.size());
 }
 
 // The character position of byte index `index`, or -1 for -1.
-qsizetype CharPos(const QByteArray& text, qsizetype index) {
+qsizetype CharPos(QByteArrayView text, qsizetype index) {
     return index < 0 ? -1 : CharCount(text, 0, index);
 }
 
@@ -46,7 +46,7 @@ struct CommaTail {
     bool Splits() const { return nFirstBlank >= 0 && nFirstBlank != nLastBlank; }
 };
 
-CommaTail FindTail(const QByteArray& text) {
+CommaTail FindTail(QByteArrayView text) {
     CommaTail tail;
     tail.nComma = text.indexOf(',');
     if (tail.nComma < 0)
@@ -59,11 +59,194 @@ CommaTail FindTail(const QByteArray& text) {
     return tail;
 }
 
-void SplitAt(const QByteArray& text, const CommaTail& tail, QByteArray& city, QByteArray& state,
-             QByteArray& zip) {
-    city = text.left(tail.nComma);
-    state = text.mid(tail.nComma + tail.nFirstBlank + 1, tail.nLastBlank - tail.nFirstBlank);
-    zip = text.mid(tail.nComma + tail.nLastBlank + 1);
+// The parts of a field, as the wizard's texts (which may share the field's bytes) or as views.
+QByteArray Part(const QByteArray& text, qsizetype pos, qsizetype length) {
+    return text.mid(pos, length);
+}
+QByteArrayView Part(QByteArrayView text, qsizetype pos, qsizetype length) {
+    return text.sliced(pos, length);
+}
+QByteArray Trimmed(const QByteArray& text) {
+    return text.trimmed();
+}
+QByteArrayView Trimmed(QByteArrayView text) {
+    return text.trimmed();
+}
+
+// A value is set to one field, or has a field joined to it: on texts, and on views of the
+// fields, which the batch import writes without copying them first.
+void Assign(QByteArray& value, const QByteArray& part) {
+    value = part;
+}
+void Assign(CFieldMapper::ViewValue& value, QByteArrayView part) {
+    value.Set(part);
+}
+void JoinTo(QByteArray& value, const QByteArray& part) {
+    CFieldMapper::Join(value, part);
+}
+void JoinTo(CFieldMapper::ViewValue& value, QByteArrayView part) {
+    value.Join(part);
+}
+
+// The positions of the tail are all within the text.
+template <typename Field, typename Value>
+void SplitAt(const Field& text, const CommaTail& tail, Value& city, Value& state, Value& zip) {
+    Assign(city, Part(text, 0, tail.nComma));
+    Assign(state,
+           Part(text, tail.nComma + tail.nFirstBlank + 1, tail.nLastBlank - tail.nFirstBlank));
+    const qsizetype zipFrom = tail.nComma + tail.nLastBlank + 1;
+    Assign(zip, Part(text, zipFrom, text.size() - zipFrom));
+}
+
+template <typename Field, typename Value>
+bool SplitCityStateZipInto(const Field& text, bool bRequireComma, Value& city, Value& state,
+                           Value& zip) {
+    const CommaTail tail = FindTail(text);
+    if (tail.nComma < 0 || (bRequireComma && tail.nComma == 0) || !tail.Splits())
+        return false;
+    SplitAt(text, tail, city, state, zip);
+    return true;
+}
+
+// Proposes a target for each of the `n` fields (`targets` holds kName for each on entry) and
+// builds the values from them: the same steps for the wizard's texts and the batch's views.
+template <typename Field, typename Values>
+void AutoMapFields(const Field* fields, int n, bool bOneLine, unsigned* targets, Values& v) {
+    using M = CFieldMapper;
+
+    // A line with no fields has nothing to map; its values stay empty.
+    if (n > 0) {
+        Assign(v.m_strName, fields[0]);
+
+        // Every field from the first to the last phone-like one is a phone number.
+        int first = -1;
+        int last = -1;
+        for (int i = 1; i < n; ++i) {
+            if (M::IsPhoneLike(fields[i])) {
+                if (first < 0)
+                    first = i;
+                last = i;
+            }
+        }
+        if (first >= 0) {
+            for (int i = first; i <= last; ++i) {
+                targets[i] = M::kPhone;
+                JoinTo(v.m_strPhone, fields[i]);
+            }
+        } else {
+            first = n;
+        }
+
+        // City, state and ZIP; the address runs from field 1 up to the field before them.
+        int a = 0;
+        if (bOneLine) {
+            for (int i = 1; i < first; ++i) {
+                const CommaTail tail = FindTail(fields[i]);
+                if (tail.nComma < 0)
+                    continue;
+                if (tail.Splits()) {
+                    targets[i] = M::kCityStateZip;
+                    SplitAt(fields[i], tail, v.m_strCity, v.m_strState, v.m_strZip);
+                    a = i;
+                    break;
+                }
+                if (CharCount(fields[i], tail.nComma, fields[i].size()) == 2) {
+                    Assign(v.m_strState, fields[i]);
+                    targets[i] = M::kState;
+                } else {
+                    Assign(v.m_strCity, fields[i]);
+                    targets[i] = M::kCity;
+                }
+            }
+        } else {
+            // A short field is a state, and the last one wins; a ZIP is 5 or 10 characters.
+            int s = 0;
+            for (int i = 1; i < first; ++i) {
+                const Field trimmed = Trimmed(fields[i]);
+                if (CharCount(trimmed) < 5) {
+                    s = i;
+                    targets[i] = M::kState;
+                    Assign(v.m_strState, trimmed);
+                }
+            }
+            for (int i = s; i < first; ++i) {
+                const Field trimmed = Trimmed(fields[i]);
+                const qsizetype length = CharCount(trimmed);
+                if (length == 5 || length == 10) {
+                    Assign(v.m_strZip, trimmed);
+                    targets[i] = M::kZip;
+                }
+            }
+            if (s > 2) {
+                Assign(v.m_strCity, fields[s - 1]);
+                targets[s - 1] = M::kCity;
+                a = s - 1;
+            } else {
+                a = s;
+            }
+        }
+        for (int i = 1; i < a; ++i) {
+            targets[i] = M::kAddress;
+            JoinTo(v.m_strAddress, fields[i]);
+        }
+
+        // Whatever is left is an e-mail address, a country or a note.
+        for (int i = 1; i < n; ++i) {
+            if (targets[i] != M::kName)
+                continue;
+            const Field& field = fields[i];
+            if (CharPos(field, field.lastIndexOf('.')) >= 4) {
+                Assign(v.m_strEmail, field);
+                targets[i] = M::kEmail;
+            } else if (field.contains("USA") || field.contains("United")) {
+                Assign(v.m_strCountry, field);
+                targets[i] = M::kCountry;
+            } else {
+                targets[i] = M::kNotes;
+                JoinTo(v.m_strNotes, field);
+            }
+        }
+    }
+}
+
+// Sets or joins one field's value the way a stored mapping does: on texts and on views.
+template <typename Field, typename Values>
+void SetTargetOf(Values& v, unsigned target, const Field& field) {
+    using M = CFieldMapper;
+    switch (target) {
+    case M::kName:
+        Assign(v.m_strName, field);
+        break;
+    case M::kCity:
+        Assign(v.m_strCity, field);
+        break;
+    case M::kState:
+        Assign(v.m_strState, field);
+        break;
+    case M::kZip:
+        Assign(v.m_strZip, field);
+        break;
+    case M::kCountry:
+        Assign(v.m_strCountry, field);
+        break;
+    case M::kEmail:
+        Assign(v.m_strEmail, field);
+        break;
+    case M::kAddress:
+        JoinTo(v.m_strAddress, field);
+        break;
+    case M::kPhone:
+        JoinTo(v.m_strPhone, field);
+        break;
+    case M::kNotes:
+        JoinTo(v.m_strNotes, field);
+        break;
+    case M::kCityStateZip:
+        SplitCityStateZipInto(field, true, v.m_strCity, v.m_strState, v.m_strZip);
+        break;
+    default:
+        break;
+    }
 }
 
 } // namespace
@@ -98,112 +281,25 @@ void CFieldMapper::Show(ImportEntry& entry) {
     }
 }
 
-bool CFieldMapper::IsPhoneLike(const QByteArray& field) {
+bool CFieldMapper::IsPhoneLike(QByteArrayView field) {
     if (field.contains('-'))
         return true;
     return CharPos(field, field.indexOf(')')) - CharPos(field, field.indexOf('(')) == 4;
 }
 
 void CFieldMapper::AutoMap(ImportEntry& entry) {
-    const QList<QByteArray>& fields = m_fields;
-    const int n = static_cast<int>(fields.size());
+    const int n = static_cast<int>(m_fields.size());
     QList<unsigned> targets(n, kName);
-
-    // A line with no fields has nothing to map; its values stay empty.
-    if (n > 0) {
-        m_strName = fields[0];
-
-        // Every field from the first to the last phone-like one is a phone number.
-        int first = -1;
-        int last = -1;
-        for (int i = 1; i < n; ++i) {
-            if (IsPhoneLike(fields[i])) {
-                if (first < 0)
-                    first = i;
-                last = i;
-            }
-        }
-        if (first >= 0) {
-            for (int i = first; i <= last; ++i) {
-                targets[i] = kPhone;
-                Join(m_strPhone, fields[i]);
-            }
-        } else {
-            first = n;
-        }
-
-        // City, state and ZIP; the address runs from field 1 up to the field before them.
-        int a = 0;
-        if (m_bOneLine) {
-            for (int i = 1; i < first; ++i) {
-                const CommaTail tail = FindTail(fields[i]);
-                if (tail.nComma < 0)
-                    continue;
-                if (tail.Splits()) {
-                    targets[i] = kCityStateZip;
-                    SplitAt(fields[i], tail, m_strCity, m_strState, m_strZip);
-                    a = i;
-                    break;
-                }
-                if (CharCount(fields[i], tail.nComma, fields[i].size()) == 2) {
-                    m_strState = fields[i];
-                    targets[i] = kState;
-                } else {
-                    m_strCity = fields[i];
-                    targets[i] = kCity;
-                }
-            }
-        } else {
-            // A short field is a state, and the last one wins; a ZIP is 5 or 10 characters.
-            int s = 0;
-            for (int i = 1; i < first; ++i) {
-                const QByteArray trimmed = fields[i].trimmed();
-                if (CharCount(trimmed) < 5) {
-                    s = i;
-                    targets[i] = kState;
-                    m_strState = trimmed;
-                }
-            }
-            for (int i = s; i < first; ++i) {
-                const QByteArray trimmed = fields[i].trimmed();
-                const qsizetype length = CharCount(trimmed);
-                if (length == 5 || length == 10) {
-                    m_strZip = trimmed;
-                    targets[i] = kZip;
-                }
-            }
-            if (s > 2) {
-                m_strCity = fields[s - 1];
-                targets[s - 1] = kCity;
-                a = s - 1;
-            } else {
-                a = s;
-            }
-        }
-        for (int i = 1; i < a; ++i) {
-            targets[i] = kAddress;
-            Join(m_strAddress, fields[i]);
-        }
-
-        // Whatever is left is an e-mail address, a country or a note.
-        for (int i = 1; i < n; ++i) {
-            if (targets[i] != kName)
-                continue;
-            const QByteArray& field = fields[i];
-            if (CharPos(field, field.lastIndexOf('.')) >= 4) {
-                m_strEmail = field;
-                targets[i] = kEmail;
-            } else if (field.contains("USA") || field.contains("United")) {
-                m_strCountry = field;
-                targets[i] = kCountry;
-            } else {
-                targets[i] = kNotes;
-                Join(m_strNotes, field);
-            }
-        }
-    }
+    AutoMapFields(m_fields.constData(), n, m_bOneLine, targets.data(), *this);
     m_targets = targets;
     entry.m_pMapping = targets;
+}
+
+void CFieldMapper::AutoMapViews(const QByteArrayView* fields, int n, bool bOneLine,
+                                unsigned* targets, ViewValues& values) {
+    for (int i = 0; i < n; ++i)
+        targets[i] = kName;
+    AutoMapFields(fields, n, bOneLine, targets, values);
 }
 
 void CFieldMapper::ShowStored(const ImportEntry& entry) {
@@ -329,46 +425,20 @@ void CFieldMapper::MapRows(const QList<int>& rows, unsigned target) {
 }
 
 void CFieldMapper::SetTarget(CPerson& person, unsigned target, const QByteArray& field) {
-    switch (target) {
-    case kName:
-        person.m_strName = field;
-        break;
-    case kCity:
-        person.m_strCity = field;
-        break;
-    case kState:
-        person.m_strState = field;
-        break;
-    case kZip:
-        person.m_strZip = field;
-        break;
-    case kCountry:
-        person.m_strCountry = field;
-        break;
-    case kEmail:
-        person.m_strEmail = field;
-        break;
-    case kAddress:
-        Join(person.m_strAddress, field);
-        break;
-    case kPhone:
-        Join(person.m_strPhone, field);
-        break;
-    case kNotes:
-        Join(person.m_strNotes, field);
-        break;
-    case kCityStateZip:
-        SplitCityStateZip(field, true, person.m_strCity, person.m_strState, person.m_strZip);
-        break;
-    default:
-        break;
-    }
+    SetTargetOf(person, target, field);
 }
 
 void CFieldMapper::ApplyPattern(const QList<unsigned>& pattern, ImportEntry& entry) {
     const qsizetype count = qMin(pattern.size(), entry.m_pFields.size());
     for (qsizetype j = 0; j < count; ++j)
         SetTarget(*entry.m_pPerson, pattern[j], entry.m_pFields[j]);
+}
+
+void CFieldMapper::ApplyPatternViews(const QList<unsigned>& pattern, const QByteArrayView* fields,
+                                     int n, ViewValues& values) {
+    const qsizetype count = qMin<qsizetype>(pattern.size(), n);
+    for (qsizetype j = 0; j < count; ++j)
+        SetTargetOf(values, pattern[j], fields[j]);
 }
 
 void CFieldMapper::ProcessRemaining(CImportRecord& records, int nCurrent, bool bSameMapping,
@@ -421,9 +491,5 @@ void CFieldMapper::Join(QByteArray& value, const QByteArray& part) {
 
 bool CFieldMapper::SplitCityStateZip(const QByteArray& text, bool bRequireComma, QByteArray& city,
                                      QByteArray& state, QByteArray& zip) {
-    const CommaTail tail = FindTail(text);
-    if (tail.nComma < 0 || (bRequireComma && tail.nComma == 0) || !tail.Splits())
-        return false;
-    SplitAt(text, tail, city, state, zip);
-    return true;
+    return SplitCityStateZipInto(text, bRequireComma, city, state, zip);
 }

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <QVarLengthArray>
 #include <functional>
 
 class CImportRecord;
@@ -72,7 +74,63 @@ public:
     static bool SplitCityStateZip(const QByteArray& text, bool bRequireComma, QByteArray& city,
                                   QByteArray& state, QByteArray& zip);
     // Whether `field` looks like a phone number: "(" four characters before ")", or a hyphen.
-    static bool IsPhoneLike(const QByteArray& field);
+    static bool IsPhoneLike(QByteArrayView field);
+
+    // A contact value as views of the fields it is made of: one part, or parts joined by line
+    // feeds. The batch import writes values this way without copying the fields into texts.
+    class ViewValue {
+    public:
+        // The value becomes `part` alone.
+        void Set(QByteArrayView part) {
+            m_parts.clear();
+            m_parts.append(part);
+            m_nSize = part.size();
+        }
+        // Joins `part` after a line feed, or sets it when the value is still empty (as Join).
+        void Join(QByteArrayView part) {
+            if (m_nSize == 0) {
+                Set(part);
+                return;
+            }
+            m_parts.append(part);
+            m_nSize += 1 + part.size();
+        }
+        void Clear() {
+            m_parts.clear();
+            m_nSize = 0;
+        }
+        // The length of the value in bytes, line feeds included.
+        qsizetype Size() const { return m_nSize; }
+        const QVarLengthArray<QByteArrayView, 4>& Parts() const { return m_parts; }
+
+    private:
+        QVarLengthArray<QByteArrayView, 4> m_parts;
+        qsizetype m_nSize = 0;
+    };
+    // The nine values of a contact as views, in the order a contact file stores them.
+    struct ViewValues {
+        ViewValue m_strName;
+        ViewValue m_strAddress;
+        ViewValue m_strCity;
+        ViewValue m_strState;
+        ViewValue m_strZip;
+        ViewValue m_strCountry;
+        ViewValue m_strPhone;
+        ViewValue m_strNotes;
+        ViewValue m_strEmail;
+        void Clear() {
+            for (ViewValue* pValue : {&m_strName, &m_strAddress, &m_strCity, &m_strState, &m_strZip,
+                                      &m_strCountry, &m_strPhone, &m_strNotes, &m_strEmail})
+                pValue->Clear();
+        }
+    };
+    // The automatic mapping of AutoMap over views of `n` fields: fills `targets` (room for `n`)
+    // and `values` (empty on entry) exactly as AutoMap fills the rows' targets and the texts.
+    static void AutoMapViews(const QByteArrayView* fields, int n, bool bOneLine, unsigned* targets,
+                             ViewValues& values);
+    // ApplyPattern over views of `n` fields, into `values` (empty on entry).
+    static void ApplyPatternViews(const QList<unsigned>& pattern, const QByteArrayView* fields,
+                                  int n, ViewValues& values);
 
     // The record is laid out as city, state and ZIP in one field.
     bool m_bOneLine = false;

@@ -30,7 +30,7 @@ QString CFieldSplitter::BuildDelimiters(bool bTab, bool bSemicolon, bool bComma,
     return set;
 }
 
-qsizetype CFieldSplitter::FindDelimiter(const QByteArray& line, qsizetype pos,
+qsizetype CFieldSplitter::FindDelimiter(QByteArrayView line, qsizetype pos,
                                         qsizetype* pLength) const {
     const auto* p = reinterpret_cast<const unsigned char*>(line.constData());
     const qsizetype size = line.size();
@@ -56,22 +56,29 @@ void CFieldSplitter::SplitLine(const QByteArray& line, QList<QByteArray>& fields
     Split(line, fields, false);
 }
 
-void CFieldSplitter::Split(const QByteArray& line, QList<QByteArray>& fields, bool bViews) const {
-    const qsizetype firstField = fields.size();
-    auto part = [&](qsizetype from, qsizetype length) {
-        return bViews ? QByteArray::fromRawData(line.constData() + from, length)
-                      : line.mid(from, length);
-    };
+void CFieldSplitter::SplitViews(QByteArrayView line, std::vector<QByteArrayView>& fields) const {
     qsizetype pos = 0;
     while (pos < line.size()) {
         qsizetype length = 0;
         const qsizetype found = FindDelimiter(line, pos, &length);
         if (found < 0) {
-            fields.append(part(pos, line.size() - pos));
+            fields.push_back(line.sliced(pos));
             break;
         }
-        fields.append(part(pos, found - pos));
+        fields.push_back(line.sliced(pos, found - pos));
         pos = found + length;
+    }
+}
+
+void CFieldSplitter::Split(const QByteArray& line, QList<QByteArray>& fields, bool bViews) const {
+    const qsizetype firstField = fields.size();
+    thread_local std::vector<QByteArrayView> views;
+    views.clear();
+    SplitViews(line, views);
+    for (const QByteArrayView view : views) {
+        const qsizetype from = view.data() - line.constData();
+        fields.append(bViews ? QByteArray::fromRawData(line.constData() + from, view.size())
+                             : line.mid(from, view.size()));
     }
     // Splitting valid UTF-8 at whole characters leaves every field valid, so only a line that
     // is not valid UTF-8 needs its fields looked at one by one.
@@ -196,9 +203,7 @@ bool CFieldSplitter::SplitQuoted(const QByteArray& line, QList<QByteArray>& fiel
 
 bool CFieldSplitter::HasQuotedFields(const QList<QByteArray>& lines) {
     constexpr qsizetype kLinesLooked = 1000;
-    const auto isSeparator = [](char ch) {
-        return ch == '\t' || ch == ';' || ch == ',';
-    };
+    const auto isSeparator = [](char ch) { return ch == '\t' || ch == ';' || ch == ','; };
     bool bOpened = false;
     const qsizetype count = qMin(lines.size(), kLinesLooked);
     for (qsizetype n = 0; n < count; ++n) {

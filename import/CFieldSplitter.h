@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
 #include <functional>
@@ -35,6 +36,9 @@ public:
     // The same with quoted fields; a line break may stand inside a quoted field. Returns false
     // when the line ends inside an open quote (the open field then runs to the end).
     bool SplitQuotedLine(const QByteArray& line, QList<QByteArray>& fields) const;
+    // Appends the fields of `line` as SplitLine finds them, as views into `line`, with no
+    // conversion of text that is not UTF-8.
+    void SplitViews(QByteArrayView line, std::vector<QByteArrayView>& fields) const;
 
     // Whether the text holds quoted fields: a double quote at the start of a line or right after
     // a tab, semicolon or comma, closed later by a double quote followed by one of those or by
@@ -66,7 +70,7 @@ private:
     // them, so `line` must outlive them.
     void Split(const QByteArray& line, QList<QByteArray>& fields, bool bViews) const;
     // Where the next delimiter starts at or after `pos`, and its length; -1 when none.
-    qsizetype FindDelimiter(const QByteArray& line, qsizetype pos, qsizetype* pLength) const;
+    qsizetype FindDelimiter(QByteArrayView line, qsizetype pos, qsizetype* pLength) const;
     // The length of the delimiter that starts at `pos`, or 0 when none does.
     qsizetype DelimiterAt(const QByteArray& line, qsizetype pos) const;
     // Whether `text` ends inside a quoted field; `bInQuote` tells whether it starts inside one

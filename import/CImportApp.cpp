@@ -5,16 +5,6 @@
 
 #include <QApplication>
 
-namespace {
-
-void SetNames() {
-    QCoreApplication::setOrganizationName(QStringLiteral("Quorvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("Import"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(VELLOBY_VERSION));
-}
-
-} // namespace
-
 int CImportApp::Run(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -22,13 +12,13 @@ int CImportApp::Run(int argc, char** argv) {
     // The batch import needs no display, so it starts no window system at all.
     if (CBatchImport::IsBatchCommandLine(arguments)) {
         QCoreApplication app(argc, argv);
-        SetNames();
+        CBatchImport::SetApplicationNames();
         return CBatchImport::Run(QCoreApplication::arguments());
     }
 
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(import);
-    SetNames();
+    CBatchImport::SetApplicationNames();
     // Message boxes carry the program's title.
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Import"));
     CMainFrame frame;

@@ -27,7 +27,10 @@ QString CImportDoc::TooManyRecordsMessage(qsizetype count) {
 }
 
 QString CImportDoc::CheckRecordCount(const CImportRecord& records, int nStartRow) {
-    const int count = records.CountWithFields();
+    return CheckCount(records.CountWithFields(), nStartRow);
+}
+
+QString CImportDoc::CheckCount(qsizetype count, int nStartRow) {
     if (count == 0)
         return QStringLiteral("There is nothing to import: the file has no line with text from "
                               "row %1 on.")

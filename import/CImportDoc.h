@@ -35,6 +35,8 @@ public:
     // Why the records of a pass cannot make a contact file (none to import, or more than the
     // count holds); empty when they can. Entries without fields do not count.
     static QString CheckRecordCount(const CImportRecord& records, int nStartRow);
+    // The same for `count` records with fields.
+    static QString CheckCount(qsizetype count, int nStartRow);
 
     QList<CPerson*> m_personList;
     // The group names of the file. The delimited-text import fills no groups; contacts read from

@@ -1,5 +1,5 @@
-#include "CImportApp.h"
+#include "CBatchImport.h"
 
 int main(int argc, char** argv) {
-    return CImportApp::Run(argc, argv);
+    return CBatchImport::Main(argc, argv, VELLOBY_WIZARD_RELATIVE);
 }

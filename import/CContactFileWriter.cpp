@@ -1,0 +1,110 @@
+#include "CContactFileWriter.h"
+
+#include "CArchive.h"
+#include "CDelimitedBatch.h"
+#include "CNotesLabel.h"
+#include "CPerson.h"
+
+#include <cstring>
+
+CContactFileWriter::CContactFileWriter(qsizetype expectedSize) {
+    const qsizetype capacity = kHeadRoom + qMax<qsizetype>(expectedSize, 0) + 4096;
+    m_buffer = QByteArray(capacity, Qt::Uninitialized);
+    CDelimitedBatch::AdviseLargePages(m_buffer.data(), capacity);
+}
+
+char* CContactFileWriter::PutLength(char* p, qsizetype length) {
+    const auto n = static_cast<quint64>(length);
+    if (n < 0xFF) {
+        *p++ = static_cast<char>(n);
+    } else if (n < 0xFFFE) {
+        *p++ = '\xFF';
+        *p++ = static_cast<char>(n & 0xFF);
+        *p++ = static_cast<char>(n >> 8);
+    } else {
+        const char bytes[7] = {'\xFF',
+                               '\xFF',
+                               '\xFF',
+                               static_cast<char>(n & 0xFF),
+                               static_cast<char>((n >> 8) & 0xFF),
+                               static_cast<char>((n >> 16) & 0xFF),
+                               static_cast<char>((n >> 24) & 0xFF)};
+        std::memcpy(p, bytes, sizeof bytes);
+        p += sizeof bytes;
+    }
+    return p;
+}
+
+char* CContactFileWriter::PutText(char* p, QByteArrayView text) {
+    p = PutLength(p, text.size());
+    if (!text.isEmpty())
+        std::memcpy(p, text.data(), size_t(text.size()));
+    return p + text.size();
+}
+
+char* CContactFileWriter::Room(qsizetype count) {
+    if (m_nUsed + count > m_buffer.size()) {
+        const qsizetype capacity = qMax(m_buffer.size() * 2, m_nUsed + count);
+        QByteArray bigger(capacity, Qt::Uninitialized);
+        CDelimitedBatch::AdviseLargePages(bigger.data(), capacity);
+        std::memcpy(bigger.data(), m_buffer.constData(), size_t(m_nUsed));
+        m_buffer = std::move(bigger);
+    }
+    return m_buffer.data() + m_nUsed;
+}
+
+void CContactFileWriter::Add(const CPerson& person) {
+    const QByteArray* texts[9] = {&person.m_strName,  &person.m_strAddress, &person.m_strCity,
+                                  &person.m_strState, &person.m_strZip,     &person.m_strCountry,
+                                  &person.m_strPhone, &person.m_strNotes,   &person.m_strEmail};
+    qsizetype need = 6;
+    for (const QByteArray* pText : texts)
+        need += 7 + pText->size();
+    for (const QByteArray& group : person.m_groups)
+        need += 7 + group.size();
+    char* p = Room(need);
+    for (const QByteArray* pText : texts)
+        p = PutText(p, *pText);
+    // The group count: 16 bits, or 65,535 and 32 bits when it does not fit.
+    const auto groups = static_cast<quint64>(person.m_groups.size());
+    if (groups < 0xFFFF) {
+        *p++ = static_cast<char>(groups & 0xFF);
+        *p++ = static_cast<char>(groups >> 8);
+    } else {
+        const char bytes[6] = {'\xFF',
+                               '\xFF',
+                               static_cast<char>(groups & 0xFF),
+                               static_cast<char>((groups >> 8) & 0xFF),
+                               static_cast<char>((groups >> 16) & 0xFF),
+                               static_cast<char>((groups >> 24) & 0xFF)};
+        std::memcpy(p, bytes, sizeof bytes);
+        p += sizeof bytes;
+    }
+    for (const QByteArray& group : person.m_groups)
+        p = PutText(p, group);
+    m_nUsed = p - m_buffer.constData();
+    ++m_nCount;
+}
+
+QByteArray CContactFileWriter::Finish(const QList<QByteArray>& groups, quint32 time) {
+    CArchive head;
+    head.WriteDWord(CPerson::kCurrentVersion);
+    head.WriteStringList(groups);
+    head.WriteWord(static_cast<quint16>(m_nCount));
+    CArchive tail;
+    tail.WriteDWord(0);
+    tail.WriteString(CNotesLabel::DefaultLabel());
+    tail.WriteDWord(time);
+
+    const QByteArray& start = head.Buffer();
+    const QByteArray& end = tail.Buffer();
+    char* p = Room(end.size());
+    std::memcpy(p, end.constData(), size_t(end.size()));
+    m_nUsed += end.size();
+    const QByteArrayView records(m_buffer.constData() + kHeadRoom, m_nUsed - kHeadRoom);
+    if (start.size() > kHeadRoom)
+        return start + records.toByteArray();
+    char* pStart = m_buffer.data() + kHeadRoom - start.size();
+    std::memcpy(pStart, start.constData(), size_t(start.size()));
+    return QByteArray::fromRawData(pStart, start.size() + records.size());
+}
