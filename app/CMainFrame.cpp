@@ -90,10 +90,10 @@ struct ToolInfo {
 const ToolInfo kTools[] = {
     {FileNew, ":/app/tb-new.png"},     {FileOpen, ":/app/tb-open.png"},
     {FileSave, ":/app/tb-save.png"},   {0, nullptr},
+    {FileSyncNow, ":/app/tb-sync.png"}, {0, nullptr},
     {EditCut, ":/app/tb-cut.png"},     {EditCopy, ":/app/tb-copy.png"},
     {EditPaste, ":/app/tb-paste.png"}, {0, nullptr},
     {FilePrint, ":/app/tb-print.png"}, {AppAbout, ":/app/tb-about.png"},
-    {0, nullptr},                      {FileSyncNow, ":/app/tb-sync.png"},
 };
 
 // X11 modifier bits carried by key events on the xcb platform.

@@ -150,6 +150,9 @@ void TestMainFrame::menuOrder_data() {
                                          "Add From Fi&le...",
                                          "&Export...",
                                          "-",
+                                         "S&ynchronize...",
+                                         "Synchroni&ze Now",
+                                         "-",
                                          "&Print...",
                                          "Print Pre&view",
                                          "P&rint Setup...",
@@ -382,8 +385,8 @@ void TestMainFrame::toolBarButtons() {
     QStringList tips;
     for (QAction* action : m_frame->ToolBar()->actions())
         tips.append(action->isSeparator() ? QStringLiteral("-") : action->toolTip());
-    QCOMPARE(tips, (QStringList{"New", "Open", "Save", "-", "Cut", "Copy", "Paste", "-", "Print",
-                                "About"}));
+    QCOMPARE(tips, (QStringList{"New", "Open", "Save", "-", "Synchronize Now", "-", "Cut", "Copy",
+                                "Paste", "-", "Print", "About"}));
     for (QAction* action : m_frame->ToolBar()->actions()) {
         if (!action->isSeparator())
             QVERIFY(!action->icon().isNull());

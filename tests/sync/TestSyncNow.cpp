@@ -172,6 +172,40 @@ private slots:
         QCOMPARE(prompt.m_texts, QStringList());
     }
 
+    // Closing the window while a sync runs asks first: Yes stops the sync and closes once it
+    // has stopped (the document outlives it), No leaves both running.
+    void closeWhileSyncing_data() {
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("stop and close") << true;
+        QTest::newRow("keep syncing") << false;
+    }
+    void closeWhileSyncing() {
+        QFETCH(bool, stop);
+        const QString path = NewPath();
+        SWindow window({Person("Ann Lee")}, path);
+        SetUpAccount(path, false);
+        CScriptedPrompt prompt;
+        prompt.QueueAnswer(stop ? IPrompt::AnswerYes : IPrompt::AnswerNo);
+        CScriptedSecretStore store;
+        store.m_passwords.insert(Key(), "kept-pw");
+        CScriptedSyncJobs jobs;
+        CScriptedSyncJobs::SScript script;
+        script.bWait = true;
+        jobs.m_scripts.append(script);
+        window.Command(CommandId::FileSyncNow);
+        QVERIFY(window.view->IsSyncRunning());
+        QCOMPARE(window.frame.close(), stop);
+        QCOMPARE(prompt.m_texts.size(), 1);
+        QVERIFY2(prompt.m_texts[0].contains("sync is running"), qPrintable(prompt.m_texts[0]));
+        QCOMPARE(jobs.m_nCancels, stop ? 1 : 0);
+        QCOMPARE(window.view->IsSyncRunning(), !stop);
+        QCOMPARE(window.frame.isVisible(), !stop);
+        if (!stop) {
+            jobs.m_pRunning->Finish();
+            QTRY_VERIFY(!window.view->IsSyncRunning());
+        }
+    }
+
     // With no password kept the user is asked; Remember keeps it once the server took it; a
     // refused password is asked for once more, and a second refusal is told.
     void password_data() {
