@@ -45,13 +45,6 @@ void CArchive::Seek(qsizetype pos) {
     m_nPos = pos;
 }
 
-quint16 CArchive::ReadWord() {
-    Need(2);
-    const auto* p = reinterpret_cast<const quint8*>(m_pData + m_nPos);
-    m_nPos += 2;
-    return static_cast<quint16>(p[0] | (p[1] << 8));
-}
-
 quint32 CArchive::ReadDWord() {
     Need(4);
     const auto* p = reinterpret_cast<const quint8*>(m_pData + m_nPos);
@@ -151,12 +144,6 @@ void CArchive::ReadSharedStringList(QList<QByteArray>& list) {
     m_nPos = start;
     ReadStringList(list);
     m_sharedLists.Insert(key, list);
-}
-
-qsizetype CArchive::SkipString() {
-    const quint32 length = ReadLength();
-    m_nPos += length;
-    return length == 0 ? 0 : qsizetype(length) + 1;
 }
 
 qsizetype CArchive::SkipStringList() {

@@ -40,7 +40,12 @@ public:
         Need(1);
         return static_cast<quint8>(m_pData[m_nPos++]);
     }
-    quint16 ReadWord();
+    quint16 ReadWord() {
+        Need(2);
+        const auto* p = reinterpret_cast<const quint8*>(m_pData + m_nPos);
+        m_nPos += 2;
+        return static_cast<quint16>(p[0] | (p[1] << 8));
+    }
     quint32 ReadDWord();
     QByteArray ReadString();
     // Reads a string that is likely to repeat across records (a city, a group name): equal
@@ -54,7 +59,11 @@ public:
 
     // Skips a string or a string list, checked like a read; returns the bytes the texts skipped
     // would take in memory (each non-empty text and its NUL).
-    qsizetype SkipString();
+    qsizetype SkipString() {
+        const quint32 length = ReadLength();
+        m_nPos += length;
+        return length == 0 ? 0 : qsizetype(length) + 1;
+    }
     qsizetype SkipStringList();
     // Makes room for `bytes` of texts (as counted by the Skip functions) in one block, so the
     // texts read next need no other block.
