@@ -18,9 +18,14 @@ template <typename T> T* Named(T* widget, const char* name, const QString& acces
     return widget;
 }
 
+// The label of `pField`, named after it ("urlEdit" gives "urlLabel").
 QLabel* Buddy(const QString& text, QWidget* pField, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setBuddy(pField);
+    QString name = pField->objectName();
+    name.replace(QLatin1String("Edit"), QLatin1String("Label"));
+    label->setObjectName(name);
+    label->setAccessibleName(QString(text).remove(QLatin1Char('&')));
     return label;
 }
 

@@ -28,7 +28,8 @@ CSyncPasswordDlg::CSyncPasswordDlg(const QString& strPrompt, bool bStoreAvailabl
     m_editPassword->setMinimumWidth(280);
     auto* label = Named(new QLabel(strPrompt, this), "promptLabel", strPrompt);
     label->setWordWrap(true);
-    auto* passwordLabel = new QLabel(QStringLiteral("&Password:"), this);
+    auto* passwordLabel = Named(new QLabel(QStringLiteral("&Password:"), this), "passwordLabel",
+                                QStringLiteral("Password:"));
     passwordLabel->setBuddy(m_editPassword);
 
     m_checkRemember = Named(new QCheckBox(QStringLiteral("&Remember the password"), this),
