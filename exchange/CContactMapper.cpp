@@ -1,6 +1,7 @@
 #include "CContactMapper.h"
 
 #include <QSet>
+#include <cstring>
 
 namespace {
 
@@ -35,6 +36,19 @@ QByteArray TrimBreaks(QByteArray text) {
     while (!text.isEmpty() && (text.startsWith('\n') || text.startsWith('\r')))
         text.remove(0, 1);
     return text;
+}
+
+// Appends `what` and its label in brackets, when it has one, to `text`.
+void AppendWithLabel(QByteArray& text, const QByteArray& what, const QByteArray& label) {
+    text += what;
+    if (label.isEmpty())
+        return;
+    const QByteArray shown = OneLine(label);
+    if (shown.isEmpty())
+        return;
+    text += " (";
+    text += shown;
+    text += ')';
 }
 
 QByteArray WithLabel(const QByteArray& what, const QByteArray& label) {
@@ -111,12 +125,24 @@ QByteArray CContactMapper::NormaliseBreaks(const QByteArray& text) {
     {
         const char* p = text.constData();
         const qsizetype n = text.size();
+        if (n == 0 || (!std::memchr(p, '\n', size_t(n)) && !std::memchr(p, '\r', size_t(n))))
+            return text;
+        // Clean when every line feed follows a carriage return and every carriage return
+        // comes before a line feed.
         bool bClean = true;
-        for (qsizetype i = 0; i < n && bClean; ++i) {
-            if (p[i] == '\r')
-                bClean = i + 1 < n && p[i + 1] == '\n' && (++i, true);
-            else if (p[i] == '\n')
-                bClean = false;
+        for (const char* q = p; bClean;) {
+            q = static_cast<const char*>(std::memchr(q, '\n', size_t(p + n - q)));
+            if (!q)
+                break;
+            bClean = q > p && q[-1] == '\r';
+            ++q;
+        }
+        for (const char* q = p; bClean;) {
+            q = static_cast<const char*>(std::memchr(q, '\r', size_t(p + n - q)));
+            if (!q)
+                break;
+            bClean = q + 1 < p + n && q[1] == '\n';
+            ++q;
         }
         if (bClean)
             return text;
@@ -237,7 +263,7 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
         if (!bFirstPhone)
             phones += kBreak;
         bFirstPhone = false;
-        phones += WithLabel(bExact ? phone.strValue : phone.strValue.trimmed(), phone.strLabel);
+        AppendWithLabel(phones, bExact ? phone.strValue : phone.strValue.trimmed(), phone.strLabel);
     }
     person.m_strPhone = breaks(phones);
 

@@ -377,21 +377,40 @@ bool FindHeader(const QByteArray& whole, CHeaderFound& found) {
 
 using EKind = CHeaderMap::EKind;
 
-// A value that only repeats its column name, or an export default that means "empty".
+// Equal with ASCII letters folded to lower case.
+bool EqualFolded(QByteArrayView a, QByteArrayView b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+// A value that only repeats its column name, or an export default that means "empty". Looked at
+// for every cell, so it copies nothing.
 bool IsPlaceholder(const QByteArray& value, const CHeaderMap::Column& column) {
-    const QByteArray folded = value.trimmed().toLower();
+    const QByteArrayView folded = QByteArrayView(value).trimmed();
     if (folded.isEmpty())
         return true;
-    if (folded == column.strHeader.toLower())
+    if (EqualFolded(folded, column.strHeader))
         return true;
     if (column.kind == EKind::Other || column.kind == EKind::Unknown)
-        return folded == "normal" || folded == "false" || folded == "unspecified" ||
-               folded == "0.0.00" || folded == "0/0/00";
+        return EqualFolded(folded, "normal") || EqualFolded(folded, "false") ||
+               EqualFolded(folded, "unspecified") || folded == "0.0.00" || folded == "0/0/00";
     return false;
 }
 
 QList<QByteArray> SplitMulti(const QByteArray& value) {
-    if (!value.contains(" ::: "))
+    if (value.size() < 5 || !std::memchr(value.constData(), ':', size_t(value.size())) ||
+        !value.contains(" ::: "))
         return {value};
     QList<QByteArray> parts;
     qsizetype start = 0;

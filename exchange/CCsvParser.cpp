@@ -1,5 +1,7 @@
 #include "CCsvParser.h"
 
+#include <cstring>
+
 CCsvParser::CCsvParser(const QByteArray& text, char delimiter, qsizetype start, qsizetype line,
                        bool bViews)
     : m_strText(text), m_cDelimiter(delimiter), m_nPos(start), m_nLine(line), m_nRowLine(line),
@@ -37,6 +39,9 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
             qsizetype lines = 0;
             bool bClosed = false;
             bool bDoubled = false;
+            // The jump below is tried once from the start and once after each doubled quote,
+            // so a field full of line breaks is not searched again at every byte.
+            bool bTryJump = true;
             qsizetype chunk = i;
             while (i < n) {
                 const char c = p[i];
@@ -47,6 +52,7 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
                         field.append('"');
                         i += 2;
                         chunk = i;
+                        bTryJump = true;
                         continue;
                     }
                     // The field as written needs no copy of its own when views are asked for.
@@ -55,6 +61,20 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
                     bClosed = true;
                     ++i;
                     break;
+                }
+                // Most quoted fields hold no line break: straight to the next quote when no
+                // break stands before it and it lies within the bytes a field may take.
+                if (bTryJump && c != '\n' && c != '\r') {
+                    bTryJump = false;
+                    const auto* pQuote =
+                        static_cast<const char*>(std::memchr(p + i, '"', size_t(n - i)));
+                    const qsizetype next = pQuote ? pQuote - p : n;
+                    if (next - pos <= kMaxQuotedBytes &&
+                        !std::memchr(p + i, '\n', size_t(next - i)) &&
+                        !std::memchr(p + i, '\r', size_t(next - i))) {
+                        i = next;
+                        continue;
+                    }
                 }
                 if (c == '\n' || (c == '\r' && (i + 1 >= n || p[i + 1] != '\n')))
                     ++lines;
@@ -76,7 +96,7 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
                 if (i > start)
                     field.append(p + start, i - start);
                 // Line breaks inside the field count for the line numbers.
-                for (qsizetype k = pos; k < start; ++k)
+                for (qsizetype k = pos; lines > 0 && k < start; ++k)
                     if (p[k] == '\n' || (p[k] == '\r' && (k + 1 >= n || p[k + 1] != '\n')))
                         ++m_nLine;
                 Keep(fields, std::move(field));

@@ -270,7 +270,9 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
                     QString* pError, int* pnWritten, QStringList* pSummary) {
     CContactReader::Result result;
     QString error;
-    CContactFileWriter writer(bytes.size());
+    // A CSV row often grows into labelled lines of Notes, so room is made for more than the
+    // input; room not written to costs nothing.
+    CContactFileWriter writer(bytes.size() + bytes.size() / 2);
     QSet<QByteArray> seen;
     QList<QByteArray> groups;
     const auto take = [&](CPerson& person) {
