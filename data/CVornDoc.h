@@ -76,7 +76,8 @@ signals:
 
 private:
     // Files this large free their old records on a thread of their own: freeing tens of
-    // thousands of records takes longer than reading them, and nothing waits for it.
+    // thousands of records still takes a few milliseconds (a count for each text), and nothing
+    // waits for it.
     static constexpr size_t kReleaseAside = 4096;
     void ReleaseRecords();
     // Sizes the block for the texts of the `count` records that follow in `ar`.

@@ -263,6 +263,44 @@ private slots:
         QCOMPARE(doc.m_groupList, (QList<QByteArray>{"Work", "Family"}));
     }
 
+    // Thousands of different repeated texts and group lists, each met several times: every
+    // repeat reads as its first and shares its bytes, however large the tables grow.
+    void manyRepeatedTextsShare_data() {
+        QTest::addColumn<int>("distinct");
+        for (int distinct : {1, 63, 64, 65, 3000})
+            QTest::newRow(qPrintable(QString::number(distinct))) << distinct;
+    }
+    void manyRepeatedTextsShare() {
+        QFETCH(int, distinct);
+        CArchive out;
+        const int total = distinct * 3;
+        for (int i = 0; i < total; ++i) {
+            const QByteArray city = "City " + QByteArray::number(i % distinct);
+            out.WriteString(city);
+            out.WriteStringList({city, "Group " + QByteArray::number(i % distinct % 7)});
+        }
+        const QByteArray stored = out.Buffer();
+        CArchive in(stored);
+        std::vector<QByteArray> cities;
+        std::vector<QList<QByteArray>> lists;
+        for (int i = 0; i < total; ++i) {
+            cities.push_back(in.ReadSharedString());
+            lists.emplace_back();
+            in.ReadSharedStringList(lists.back());
+        }
+        QCOMPARE(in.Remaining(), 0);
+        for (int i = 0; i < total; ++i) {
+            const int first = i % distinct;
+            QCOMPARE(cities[size_t(i)], "City " + QByteArray::number(first));
+            QCOMPARE(cities[size_t(i)].constData(), cities[size_t(first)].constData());
+            QCOMPARE(lists[size_t(i)],
+                     (QList<QByteArray>{cities[size_t(first)],
+                                        "Group " + QByteArray::number(first % 7)}));
+            QCOMPARE(lists[size_t(i)].constData(), lists[size_t(first)].constData());
+            QVERIFY(NulTerminated(cities[size_t(i)]));
+        }
+    }
+
     // A buffer handed out keeps its bytes when the archive stores more, and the sizes counted
     // ahead are the sizes stored.
     void storedBufferAndSizes_data() {
