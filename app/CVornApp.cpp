@@ -10,7 +10,9 @@
 #include "IProfileStore.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QGuiApplication>
+#include <QTimer>
 #include <memory>
 
 // Outside any namespace, as the resource system requires.
@@ -23,6 +25,25 @@ const QString CVornApp::kNoSplashOption = QStringLiteral("--nosplash");
 namespace {
 CVornApp* g_pApp = nullptr;
 const QString kOptions = QStringLiteral("options");
+
+// A measuring aid: with VELLOBY_QUIT_WHEN_SHOWN set in the environment, the program ends its
+// event loop right after the main window's first paint, so a benchmark can time a start-up up to
+// the moment the window shows (with the file of the command line in it). The normal exit steps
+// still run.
+class CQuitWhenShown : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            // After the paint: the window's children are painted in the same pass.
+            QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 } // namespace
 
 CVornApp::CVornApp(QObject* parent) : QObject(parent) {
@@ -122,6 +143,8 @@ int CVornApp::Run(QApplication& qapp, const QStringList& arguments, const ViewFa
 
     // The window shows first, so a file that cannot be opened is reported over a working
     // window that then holds an empty document.
+    if (qEnvironmentVariableIsSet("VELLOBY_QUIT_WHEN_SHOWN"))
+        frame->installEventFilter(new CQuitWhenShown(frame.get()));
     frame->ActivateFrame();
     // Unsaved changes left by a run that did not end properly are offered back first.
     auto* pRecovery = new CRecoveryManager(doc, frame.get());

@@ -1,0 +1,189 @@
+// Start-up of the contact manager as a whole process: velloby started on an empty contact file
+// and on the largest one (65,535 entries), from the start of the process until its main window
+// has painted itself with the file in it. The two runs alternate, so load on the machine falls
+// on both alike. Prints both medians, their difference and the peak resident memory of each.
+//
+// The program runs on the offscreen platform with a throw-away HOME, and ends by itself after
+// its first paint (VELLOBY_QUIT_WHEN_SHOWN). Each run is waited for with wait4, whose resource
+// use gives that run's own peak memory and page faults. A child started with posix_spawn shares
+// this process's memory until it starts velloby, and the kernel counts that memory in the
+// child's peak: so the contact files are written by a child of their own ("--write DIR"), and
+// this process stays small.
+#include "CSampleData.h"
+#include "CVornDoc.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr int kEntries = 65535;
+constexpr int kRuns = 21;
+
+struct SRun {
+    double ms = 0;
+    long nPeakKb = 0;
+    long nFaults = 0;
+};
+
+double NowMs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+// Runs `arguments` (the program first) once and waits for it to end; its output is dropped.
+SRun RunOnce(const std::vector<std::string>& arguments,
+             const std::vector<std::string>& environment) {
+    const std::string& program = arguments.front();
+    std::vector<char*> argv;
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (const std::string& entry : environment)
+        envp.push_back(const_cast<char*>(entry.c_str()));
+    envp.push_back(nullptr);
+
+    SRun run;
+    const double start = NowMs();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    const int error =
+        posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (error != 0) {
+        std::fprintf(stderr, "cannot start %s: %s\n", program.c_str(), std::strerror(error));
+        std::exit(1);
+    }
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0) {
+        if (errno != EINTR) {
+            std::perror("wait4");
+            std::exit(1);
+        }
+    }
+    run.ms = NowMs() - start;
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "%s %s did not end normally (status %d)\n", program.c_str(),
+                     arguments.back().c_str(), status);
+        std::exit(1);
+    }
+    run.nPeakKb = usage.ru_maxrss;
+    run.nFaults = usage.ru_minflt + usage.ru_majflt;
+    return run;
+}
+
+template <typename T> T Median(std::vector<T> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void Print(const char* name, const std::vector<SRun>& runs) {
+    std::vector<double> ms;
+    std::vector<long> peaks;
+    std::vector<long> faults;
+    for (const SRun& run : runs) {
+        ms.push_back(run.ms);
+        peaks.push_back(run.nPeakKb);
+        faults.push_back(run.nFaults);
+    }
+    std::printf("%s: median %.2f ms (min %.2f, max %.2f, %d runs); peak %ld KB (largest %ld KB); "
+                "%ld page faults\n",
+                name, Median(ms), *std::min_element(ms.begin(), ms.end()),
+                *std::max_element(ms.begin(), ms.end()), int(runs.size()), Median(peaks),
+                *std::max_element(peaks.begin(), peaks.end()), Median(faults));
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], "--write") == 0) {
+        const QDir dir(QString::fromLocal8Bit(argv[2]));
+        return CSampleData::WriteContactFile(dir.filePath("empty.vby"), 0) &&
+                       CSampleData::WriteContactFile(dir.filePath("big.vby"), kEntries)
+                   ? 0
+                   : 1;
+    }
+    QTemporaryDir dir;
+    const QString emptyPath = dir.filePath("empty.vby");
+    const QString bigPath = dir.filePath("big.vby");
+    const QString home = dir.filePath("home");
+    if (!dir.isValid() || !QDir().mkpath(home)) {
+        std::fprintf(stderr, "cannot make a folder in %s\n", qPrintable(dir.path()));
+        return 1;
+    }
+    // Exits the benchmark when the files cannot be written.
+    RunOnce({"/proc/self/exe", "--write", dir.path().toStdString()}, {});
+    std::printf("contact files: empty %lld bytes, %d entries %lld bytes\n",
+                static_cast<long long>(QFileInfo(emptyPath).size()), kEntries,
+                static_cast<long long>(QFileInfo(bigPath).size()));
+
+    // The environment of this program, with the platform, HOME and the measuring aid set.
+    std::vector<std::string> environment;
+    const auto replaced = [](const std::string& entry) {
+        for (const char* name : {"QT_QPA_PLATFORM=", "HOME=", "VELLOBY_QUIT_WHEN_SHOWN=",
+                                 "XDG_CONFIG_HOME=", "XDG_DATA_HOME=", "XDG_CACHE_HOME="}) {
+            if (entry.rfind(name, 0) == 0)
+                return true;
+        }
+        return false;
+    };
+    for (char** p = environ; *p; ++p) {
+        if (!replaced(*p))
+            environment.emplace_back(*p);
+    }
+    environment.push_back("QT_QPA_PLATFORM=offscreen");
+    environment.push_back("HOME=" + home.toStdString());
+    environment.push_back("VELLOBY_QUIT_WHEN_SHOWN=1");
+
+    const std::string program = VELLOBY_EXE;
+    const std::string empty = emptyPath.toStdString();
+    const std::string big = bigPath.toStdString();
+    // One run of each first, to warm the caches (and to write the settings a first run writes).
+    const std::vector<std::string> onEmpty{program, "--nosplash", empty};
+    const std::vector<std::string> onBig{program, "--nosplash", big};
+    RunOnce(onEmpty, environment);
+    RunOnce(onBig, environment);
+    std::vector<SRun> emptyRuns;
+    std::vector<SRun> bigRuns;
+    for (int i = 0; i < kRuns; ++i) {
+        emptyRuns.push_back(RunOnce(onEmpty, environment));
+        bigRuns.push_back(RunOnce(onBig, environment));
+    }
+    Print("velloby on an empty file until its window shows", emptyRuns);
+    Print("velloby on 65535 entries until its window shows", bigRuns);
+    std::vector<double> differences;
+    for (int i = 0; i < kRuns; ++i)
+        differences.push_back(bigRuns[size_t(i)].ms - emptyRuns[size_t(i)].ms);
+    std::vector<double> emptyMs;
+    std::vector<double> bigMs;
+    for (int i = 0; i < kRuns; ++i) {
+        emptyMs.push_back(emptyRuns[size_t(i)].ms);
+        bigMs.push_back(bigRuns[size_t(i)].ms);
+    }
+    std::printf("65535 entries cost %.2f ms more (difference of the medians; median of the "
+                "paired differences %.2f ms)\n",
+                Median(bigMs) - Median(emptyMs), Median(differences));
+    return 0;
+}
