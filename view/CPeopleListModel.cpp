@@ -5,6 +5,7 @@
 #include "CText.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 
 namespace {
@@ -14,6 +15,8 @@ namespace {
 constexpr size_t kMaxSeparateBlocks = 32;
 // The key bytes reserved per line when the list is rebuilt.
 constexpr size_t kKeyBytesPerLine = 24;
+// Below this many lines a merge sort is as quick as the radix passes.
+constexpr size_t kRadixSortMin = 1024;
 
 } // namespace
 
@@ -140,9 +143,54 @@ void CPeopleListModel::Reset(const std::vector<CPerson*>& people) {
         CRecordPrefetch::Ahead(i, people.size(), at, kName);
         m_entries.push_back(MakeEntry(people[i]));
     }
-    std::stable_sort(m_entries.begin(), m_entries.end(),
-                     [this](const Entry& a, const Entry& b) { return Less(a, b); });
+    SortEntries();
     endResetModel();
+}
+
+void CPeopleListModel::SortEntries() {
+    const auto less = [this](const Entry& a, const Entry& b) { return Less(a, b); };
+    const size_t count = m_entries.size();
+    if (count < kRadixSortMin) {
+        std::stable_sort(m_entries.begin(), m_entries.end(), less);
+        return;
+    }
+    // Most lines differ in the first eight bytes of their keys, the prefix: a stable radix sort
+    // on it, one byte a pass from the last, orders them with a few sequential passes instead of
+    // a comparison for every step of a merge. Lines of equal prefixes are then ordered by their
+    // whole keys. The result is the same as sorting with Less, equal keys in their order.
+    std::array<std::array<size_t, 256>, 8> counts{};
+    for (const Entry& entry : m_entries) {
+        for (size_t b = 0; b < 8; ++b)
+            ++counts[b][(entry.nPrefix >> (8 * b)) & 0xff];
+    }
+    std::vector<Entry> buffer(count);
+    Entry* pFrom = m_entries.data();
+    Entry* pTo = buffer.data();
+    for (size_t b = 0; b < 8; ++b) {
+        const unsigned shift = unsigned(8 * b);
+        // A byte that is the same in every prefix changes nothing.
+        if (counts[b][(pFrom[0].nPrefix >> shift) & 0xff] == count)
+            continue;
+        std::array<size_t, 256> next;
+        size_t sum = 0;
+        for (size_t digit = 0; digit < 256; ++digit) {
+            next[digit] = sum;
+            sum += counts[b][digit];
+        }
+        for (size_t i = 0; i < count; ++i)
+            pTo[next[(pFrom[i].nPrefix >> shift) & 0xff]++] = pFrom[i];
+        std::swap(pFrom, pTo);
+    }
+    if (pFrom != m_entries.data())
+        m_entries.swap(buffer);
+    for (auto first = m_entries.begin(); first != m_entries.end();) {
+        auto last = first + 1;
+        while (last != m_entries.end() && last->nPrefix == first->nPrefix)
+            ++last;
+        if (last - first > 1)
+            std::stable_sort(first, last, less);
+        first = last;
+    }
 }
 
 void CPeopleListModel::Clear() {

@@ -66,6 +66,8 @@ private:
     // Copies the entries of `rows` of `source`, keys included, to the end of this list.
     void AppendRows(const CPeopleListModel& source, const std::vector<int>& rows);
     bool Less(const Entry& a, const Entry& b) const;
+    // Sorts the lines by Less, lines of equal keys keeping their order.
+    void SortEntries();
 
     std::vector<Entry> m_entries;
     // Every line's key, one after the other: no allocation per line.

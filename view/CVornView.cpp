@@ -31,6 +31,7 @@
 #include <QStringListModel>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 // The pictures live in this static library; they must be registered by name.
@@ -929,10 +930,10 @@ void CVornView::OnUpdate() {
         std::vector<CPerson*> people;
         std::vector<CPerson*> nameless;
         people.reserve(m_doc.m_personList.size());
-        m_pendingCities.clear();
-        m_pendingZips.clear();
-        m_pendingCities.reserve(m_doc.m_personList.size());
-        m_pendingZips.reserve(m_doc.m_personList.size());
+        m_pendingCities.Clear();
+        m_pendingZips.Clear();
+        m_pendingCities.m_listEnds.reserve(m_doc.m_personList.size());
+        m_pendingZips.m_listEnds.reserve(m_doc.m_personList.size());
         for (const auto& pPerson : m_doc.m_personList) {
             if (pPerson->m_strName.isEmpty()) {
                 nameless.push_back(pPerson.get());
@@ -942,9 +943,9 @@ void CVornView::OnUpdate() {
             if (!pPerson->m_strName.isEmpty())
                 people.push_back(pPerson.get());
             if (!pPerson->m_strCity.isEmpty())
-                m_pendingCities.push_back(pPerson->m_strCity);
+                m_pendingCities.Add(pPerson->m_strCity);
             if (!pPerson->m_strZip.isEmpty())
-                m_pendingZips.push_back(pPerson->m_strZip);
+                m_pendingZips.Add(pPerson->m_strZip);
         }
         CSilent silent(m_nSilent);
         // One reset replaces every line (a screen reader hears of one change, not of each
@@ -1008,18 +1009,44 @@ void CVornView::SetComboItems(QComboBox* pCombo, QStringList items) {
     pCombo->setEditText(text);
 }
 
+void CVornView::SPendingTexts::Add(const QByteArray& text) {
+    // A value equal to the one before it adds nothing to the list (files often hold runs of
+    // entries from one place).
+    const size_t start = m_listEnds.empty() ? 0 : m_listEnds.back();
+    const size_t previous = m_listEnds.size() > 1 ? m_listEnds[m_listEnds.size() - 2] : 0;
+    if (!m_listEnds.empty() && start - previous == size_t(text.size()) &&
+        std::memcmp(m_strBytes.data() + previous, text.constData(), size_t(text.size())) == 0)
+        return;
+    m_strBytes.append(text.constData(), size_t(text.size()));
+    m_listEnds.push_back(m_strBytes.size());
+}
+
+void CVornView::SPendingTexts::Clear() {
+    m_strBytes = std::string();
+    m_listEnds = std::vector<size_t>();
+}
+
 void CVornView::EnsureDataList(QComboBox* pCombo) {
     bool& bPending = pCombo == m_comboCity ? m_bCityListPending : m_bZipListPending;
-    std::vector<QByteArray>& values = pCombo == m_comboCity ? m_pendingCities : m_pendingZips;
+    SPendingTexts& values = pCombo == m_comboCity ? m_pendingCities : m_pendingZips;
     if ((pCombo != m_comboCity && pCombo != m_comboZip) || !bPending)
         return;
     bPending = false;
-    CDistinctTexts distinct;
-    for (const QByteArray& value : values)
-        distinct.Add(value);
-    values.clear();
-    values.shrink_to_fit();
-    SetComboItems(pCombo, distinct.Sorted());
+    QStringList items;
+    {
+        // The texts point into the pending buffer, which outlives them: it is freed below, after
+        // the last of them is gone with `distinct`.
+        CDistinctTexts distinct;
+        size_t start = 0;
+        for (size_t end : values.m_listEnds) {
+            distinct.Add(
+                QByteArray::fromRawData(values.m_strBytes.data() + start, qsizetype(end - start)));
+            start = end;
+        }
+        items = distinct.Sorted();
+    }
+    values.Clear();
+    SetComboItems(pCombo, std::move(items));
 }
 
 bool CVornView::ComboHasItem(QComboBox* pCombo, const QString& text) {

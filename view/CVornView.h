@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <string>
 #include <vector>
 
 class CPeopleListModel;
@@ -292,11 +293,20 @@ private:
     // blank. The texts the controls showed when it was loaded or last stored.
     CPerson* m_pShownPerson = nullptr;
     std::array<QString, 9> m_shownTexts;
+    // Texts copied one after the other into one buffer: no allocation and no record's text held
+    // per value.
+    struct SPendingTexts {
+        std::string m_strBytes;
+        // Where each text ends in m_strBytes.
+        std::vector<size_t> m_listEnds;
+        void Add(const QByteArray& text);
+        void Clear();
+    };
     // The City and ZIP values of the file as the refresh found them. Their lists (one item per
     // value, case ignored, sorted) are built when the box is first used: a large file has tens
     // of thousands of ZIP codes, which opening the file need not wait for.
-    std::vector<QByteArray> m_pendingCities;
-    std::vector<QByteArray> m_pendingZips;
+    SPendingTexts m_pendingCities;
+    SPendingTexts m_pendingZips;
     bool m_bCityListPending = false;
     bool m_bZipListPending = false;
     // While above zero the form itself is changing its controls: their notifications are not
