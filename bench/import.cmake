@@ -1,7 +1,7 @@
 # The import program: a whole batch import as a process, and the wizard's "Done" over the same
 # 65,535 records with the progress window.
 add_executable(BenchImportBatch ${CMAKE_CURRENT_LIST_DIR}/BenchImportBatch.cpp)
-target_link_libraries(BenchImportBatch PRIVATE velloby_benchutil velloby_import)
+target_link_libraries(BenchImportBatch PRIVATE velloby_benchutil velloby_importbatch)
 target_compile_definitions(BenchImportBatch PRIVATE IMPORT_EXE="$<TARGET_FILE:import>")
 add_dependencies(BenchImportBatch import)
 

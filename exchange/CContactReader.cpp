@@ -283,6 +283,7 @@ void FromCard(const CVCard& card, CExchangeReport& report, CContactData& contact
 // Takes each contact as it is read; counts them.
 struct CSink {
     const CContactReader::PersonFn& fnPerson;
+    const CContactReader::DoneFn& fnDone;
     qsizetype nCount = 0;
     void Take(CPerson& person) {
         ++nCount;
@@ -724,6 +725,10 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink
             CPerson person = CContactMapper::ToPerson(FromRow(found.map, fields));
             sink.Take(person);
         }
+        if (sink.fnDone) {
+            fields.clear();
+            sink.fnDone(text.constData() + parser.Position());
+        }
     }
     result.report.warnings += parser.Warnings();
     return true;
@@ -753,7 +758,7 @@ bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result
     const PersonFn take = [&result](CPerson& person) {
         result.people.push_back(std::move(person));
     };
-    if (!Read(bytes, format, result, take, false, pError)) {
+    if (!Read(bytes, format, result, take, false, pError, {})) {
         result.people.clear();
         return false;
     }
@@ -761,18 +766,19 @@ bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result
 }
 
 bool CContactReader::ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
-                              const PersonFn& fnPerson, QString* pError) {
+                              const PersonFn& fnPerson, QString* pError, const DoneFn& fnDone) {
     result = Result();
-    return Read(bytes, format, result, fnPerson, true, pError);
+    return Read(bytes, format, result, fnPerson, true, pError, fnDone);
 }
 
 bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result& result,
-                          const PersonFn& fnPerson, bool bViews, QString* pError) {
+                          const PersonFn& fnPerson, bool bViews, QString* pError,
+                          const DoneFn& fnDone) {
     const QByteArray text = CTextDecoder::ToUtf8(bytes);
     if (format == EContactFormat::Auto)
         format = DetectText(text.left(kSniffBytes));
     result.format = format;
-    CSink sink{fnPerson};
+    CSink sink{fnPerson, fnDone};
     bool bOk = false;
     if (format == EContactFormat::VCard) {
         bOk = ReadVCards(text, result, sink, pError);

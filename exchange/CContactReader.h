@@ -38,16 +38,21 @@ public:
                      QString* pError = nullptr);
 
     using PersonFn = std::function<void(CPerson&)>;
+    using DoneFn = std::function<void(const char* pReadTo)>;
     // Reads as Read does, but hands each contact to `fnPerson` as soon as it is read instead of
     // keeping it in `result.people`, so memory holds one contact at a time. The texts of a
     // contact handed over may point into the bytes read: they are good until `fnPerson`
     // returns, and whatever keeps them longer must copy their bytes (a copy of the QByteArray
-    // alone would still point into them). The report and the format are filled as by Read. Contacts
-    // may have been handed over before a failure (more than 65,535 of them).
+    // alone would still point into them). The report and the format are filled as by Read.
+    // Contacts may have been handed over before a failure (more than 65,535 of them). For CSV,
+    // `fnDone` (when given) learns after each contact up to where the text is read: nothing
+    // before that point is looked at again. The text is `bytes` itself when they are UTF-8
+    // without a byte-order mark.
     static bool ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
-                         const PersonFn& fnPerson, QString* pError = nullptr);
+                         const PersonFn& fnPerson, QString* pError = nullptr,
+                         const DoneFn& fnDone = {});
 
 private:
     static bool Read(const QByteArray& bytes, EContactFormat format, Result& result,
-                     const PersonFn& fnPerson, bool bViews, QString* pError);
+                     const PersonFn& fnPerson, bool bViews, QString* pError, const DoneFn& fnDone);
 };

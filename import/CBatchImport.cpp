@@ -286,7 +286,15 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
             }
         }
     };
-    const bool bRead = CContactReader::ReadEach(bytes, format, result, take, &error);
+    // The rows read are done with: their memory goes back to the system as the reading goes on,
+    // so the file read and the file written are not held whole at the same time.
+    const char* pReleased = bytes.constData();
+    const char* const pEnd = bytes.constData() + bytes.size();
+    const auto done = [&](const char* pReadTo) {
+        if (pReadTo > pReleased && pReadTo <= pEnd && pReadTo - pReleased >= 2 * 1024 * 1024)
+            pReleased = CDelimitedBatch::ReleaseRead(pReleased, pReadTo);
+    };
+    const bool bRead = CContactReader::ReadEach(bytes, format, result, take, &error, done);
     bytes = QByteArray();
     if (!bRead) {
         *pError = error.isEmpty()
@@ -374,6 +382,7 @@ bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritte
         settings.bOneLine = options.bOneLine;
         settings.bSameMapping = options.bSameMapping;
         settings.nTime = static_cast<quint32>(QDateTime::currentSecsSinceEpoch());
+        settings.bReleaseText = true;
         QByteArray out;
         qsizetype records = 0;
         if (!CDelimitedBatch::Build(text, settings, out, pError, &records))

@@ -79,6 +79,16 @@ void CDelimitedBatch::AdviseLargePages(void* pData, qsizetype size) {
         madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
+const char* CDelimitedBatch::ReleaseRead(const char* pBegin, const char* pEnd) {
+    constexpr quintptr kBlock = 2 * 1024 * 1024;
+    const auto begin = (reinterpret_cast<quintptr>(pBegin) + kBlock - 1) & ~(kBlock - 1);
+    const auto end = reinterpret_cast<quintptr>(pEnd) & ~(kBlock - 1);
+    if (end <= begin)
+        return pBegin;
+    madvise(reinterpret_cast<void*>(begin), end - begin, MADV_DONTNEED);
+    return reinterpret_cast<const char*>(end);
+}
+
 bool CDelimitedBatch::HasQuotedFields(QByteArrayView text) {
     // The splitter looks at the first thousand lines only.
     QList<QByteArray> lines;
@@ -118,8 +128,12 @@ bool CDelimitedBatch::Build(QByteArrayView text, const Settings& settings, QByte
     qsizetype lineNumber = 0;
     CLineCutter lines(text);
     QByteArrayView line;
+    const char* pReleased = text.data();
     while (lines.Next(line)) {
         ++lineNumber;
+        // The lines before this one are done with.
+        if (settings.bReleaseText && line.data() - pReleased >= 2 * 1024 * 1024)
+            pReleased = ReleaseRead(pReleased, line.data());
         // An empty line has no fields, and a record without fields writes nothing.
         if (lineNumber < settings.nStartRow || line.isEmpty())
             continue;

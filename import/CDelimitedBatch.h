@@ -19,6 +19,10 @@ public:
         bool bSameMapping = false;
         // The time value the file records.
         quint32 nTime = 0;
+        // The text is the caller's to give up: the memory of the lines done is handed back to
+        // the system as the pass goes on (their bytes read as zeros afterwards), so the text
+        // and the file are not held whole at the same time.
+        bool bReleaseText = false;
     };
 
     // Replaces `out` with the contact file made of `text`. False, with `pError` set and `out`
@@ -32,4 +36,8 @@ public:
     // Asks for large memory pages over the whole 2 MB blocks of a large buffer that is about to
     // be filled, so filling it costs far fewer page faults.
     static void AdviseLargePages(void* pData, qsizetype size);
+    // Hands the memory of the whole 2 MB blocks from `pBegin` up to `pEnd` back to the system;
+    // returns where the next block starts. Their bytes read as zeros afterwards, so the caller
+    // must own them and be done with them.
+    static const char* ReleaseRead(const char* pBegin, const char* pEnd);
 };
