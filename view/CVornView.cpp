@@ -33,6 +33,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <limits>
 
 // The pictures live in this static library; they must be registered by name.
 static void InitViewResources() {
@@ -159,9 +160,12 @@ QLabel* MakeLabel(const QString& text, QWidget* pBuddy, const QString& name,
 } // namespace
 
 void CVornView::TrimLeadingBlanks(QByteArray& text) {
+    // Read through the constant bytes: a text that shares its bytes (a whole file's texts may
+    // share one block) gets a copy of its own only when it changes.
+    const char* p = text.constData();
     qsizetype n = 0;
-    while (n < text.size() && (text[n] == ' ' || text[n] == '\t' || text[n] == '\r' ||
-                               text[n] == '\n' || text[n] == '\v' || text[n] == '\f'))
+    while (n < text.size() && (p[n] == ' ' || p[n] == '\t' || p[n] == '\r' || p[n] == '\n' ||
+                               p[n] == '\v' || p[n] == '\f'))
         ++n;
     if (n > 0)
         text.remove(0, n);
@@ -1010,20 +1014,30 @@ void CVornView::SetComboItems(QComboBox* pCombo, QStringList items) {
 }
 
 void CVornView::SPendingTexts::Add(const QByteArray& text) {
-    // A value equal to the one before it adds nothing to the list (files often hold runs of
+    // Adding a value again adds nothing to the list, so a value seen lately (the same bytes in
+    // memory) is skipped, as is one equal to the value before it (files often hold runs of
     // entries from one place).
+    const char* p = text.constData();
+    const size_t slot = (reinterpret_cast<quintptr>(p) >> 4) % m_recent.size();
+    if (m_recent[slot] == std::make_pair(p, text.size()))
+        return;
     const size_t start = m_listEnds.empty() ? 0 : m_listEnds.back();
     const size_t previous = m_listEnds.size() > 1 ? m_listEnds[m_listEnds.size() - 2] : 0;
     if (!m_listEnds.empty() && start - previous == size_t(text.size()) &&
-        std::memcmp(m_strBytes.data() + previous, text.constData(), size_t(text.size())) == 0)
+        std::memcmp(m_strBytes.data() + previous, p, size_t(text.size())) == 0)
         return;
-    m_strBytes.append(text.constData(), size_t(text.size()));
-    m_listEnds.push_back(m_strBytes.size());
+    // The ends are 32-bit; values beyond 4 GB of them (no real file) are left out of the list.
+    if (m_strBytes.size() + size_t(text.size()) > std::numeric_limits<quint32>::max())
+        return;
+    m_recent[slot] = {p, text.size()};
+    m_strBytes.append(p, size_t(text.size()));
+    m_listEnds.push_back(quint32(m_strBytes.size()));
 }
 
 void CVornView::SPendingTexts::Clear() {
     m_strBytes = std::string();
-    m_listEnds = std::vector<size_t>();
+    m_listEnds = std::vector<quint32>();
+    m_recent.fill({nullptr, 0});
 }
 
 void CVornView::EnsureDataList(QComboBox* pCombo) {
@@ -1038,7 +1052,7 @@ void CVornView::EnsureDataList(QComboBox* pCombo) {
         // the last of them is gone with `distinct`.
         CDistinctTexts distinct;
         size_t start = 0;
-        for (size_t end : values.m_listEnds) {
+        for (const quint32 end : values.m_listEnds) {
             distinct.Add(
                 QByteArray::fromRawData(values.m_strBytes.data() + start, qsizetype(end - start)));
             start = end;

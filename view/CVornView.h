@@ -12,6 +12,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CPeopleListModel;
@@ -298,7 +299,11 @@ private:
     struct SPendingTexts {
         std::string m_strBytes;
         // Where each text ends in m_strBytes.
-        std::vector<size_t> m_listEnds;
+        std::vector<quint32> m_listEnds;
+        // Texts added lately, by where their bytes lie and their length: records that share one
+        // copy of a value (a city read once for the whole file) add it once. Valid while the
+        // records added from stay unchanged (one refresh); Clear() forgets them.
+        std::array<std::pair<const char*, qsizetype>, 64> m_recent{};
         void Add(const QByteArray& text);
         void Clear();
     };
