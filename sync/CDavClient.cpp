@@ -50,7 +50,9 @@ QNetworkReply* CDavClient::Start(const Request& request, const QUrl& url) {
     r.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     r.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     r.setAttribute(QNetworkRequest::AuthenticationReuseAttribute, QNetworkRequest::Manual);
-    r.setTransferTimeout(60'000);
+    // A large address book takes a slow server minutes to list the first time; a server that
+    // sends nothing for this long is taken to be gone.
+    r.setTransferTimeout(300'000);
     if (!request.strContentType.isEmpty())
         r.setHeader(QNetworkRequest::ContentTypeHeader, request.strContentType);
     if (!request.strDepth.isEmpty())
@@ -150,7 +152,8 @@ std::vector<CDavClient::Reply> CDavClient::SendAll(const std::vector<Request>& r
             } else {
                 out.nStatus = status;
                 out.strEtag = reply->rawHeader("ETag");
-                out.strBody = reply->readAll();
+                if (reply->isOpen())
+                    out.strBody = reply->readAll();
                 const QNetworkReply::NetworkError error = reply->error();
                 // HTTP error statuses are answers, handled by the caller; only failures to get
                 // an answer at all are errors here.

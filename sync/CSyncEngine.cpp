@@ -94,6 +94,41 @@ QByteArray UidOf(const QByteArray& card) {
     return uid ? uid->Text() : QByteArray();
 }
 
+// The entry's Notes without the lines that reading `card` makes of the properties a merge keeps
+// (a birthday, a spouse, an organisation...): those properties stay in the card and give the
+// same lines again when it is read, so sending them in NOTE as well would double them with every
+// round.
+QByteArray NotesWithoutKeptLines(const CVCard& card, const QByteArray& notes) {
+    CVCard kept;
+    for (const CVCardProperty& property : card.m_properties) {
+        const QByteArray& name = property.m_strName;
+        if (name != "NOTE" && name != "EMAIL" && name != "ADR" && name != "LABEL" &&
+            !property.m_bBinary)
+            kept.m_properties.push_back(property);
+    }
+    CPerson reading;
+    if (!CSyncEngine::CardToPerson(kept.ToBytes(), reading) || reading.m_strNotes.isEmpty())
+        return notes;
+    QList<QByteArray> lines = notes.split('\n');
+    for (QByteArray& line : lines)
+        if (line.endsWith('\r'))
+            line.chop(1);
+    // Each derived line is taken off once, from the end, where the reading puts them.
+    for (QByteArray derived : reading.m_strNotes.split('\n')) {
+        if (derived.endsWith('\r'))
+            derived.chop(1);
+        for (qsizetype i = lines.size(); i-- > 0;) {
+            if (lines[i] == derived) {
+                lines.removeAt(i);
+                break;
+            }
+        }
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join("\r\n");
+}
+
 // `card` with the entry's values replaced, everything else (photo, other properties) kept.
 QByteArray MergedCard(const QByteArray& card, const CPerson& person, const QByteArray& uid) {
     CVCardParser::Options options;
@@ -102,7 +137,12 @@ QByteArray MergedCard(const QByteArray& card, const CPerson& person, const QByte
     CVCard parsed;
     if (card.isEmpty() || !parser.Next(parsed))
         return NewCard(person, uid);
-    return CVCardWriter::Merge(parsed, person, CVCardWriter::Version::V30);
+    const CVCardProperty* prodid = parsed.Find("PRODID");
+    if (prodid && prodid->m_strValue.contains("Velloby"))
+        return CVCardWriter::Merge(parsed, person, CVCardWriter::Version::V30);
+    CPerson sent = person;
+    sent.m_strNotes = NotesWithoutKeptLines(parsed, person.m_strNotes);
+    return CVCardWriter::Merge(parsed, sent, CVCardWriter::Version::V30);
 }
 
 QString HttpFailure(int status) {
@@ -928,6 +968,9 @@ CSyncResult CSyncEngine::Run() {
         }
     }
     auto writeKnown = [&](QString* pError) {
+        // The file no longer holds what was read at the start.
+        sent.m_strLoaded.clear();
+        m_state.m_strLoaded.clear();
         sent.m_entries.clear();
         sent.m_entries.reserve(known.size());
         for (const auto& [href, e] : known)

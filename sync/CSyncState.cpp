@@ -155,10 +155,15 @@ bool CSyncState::Load(const QString& path) {
         m_bDamaged = true;
         return true;
     }
-    FromBytes(file.readAll());
+    const QByteArray bytes = file.readAll();
+    FromBytes(bytes);
+    m_strLoaded = bytes;
     return true;
 }
 
 bool CSyncState::Save(const QString& path, QString* pError) const {
-    return CSafeFile::Write(path, ToBytes(), pError);
+    const QByteArray bytes = ToBytes();
+    if (!m_strLoaded.isEmpty() && bytes == m_strLoaded && QFile::exists(path))
+        return true;
+    return CSafeFile::Write(path, bytes, pError);
 }

@@ -48,6 +48,8 @@ public:
     std::vector<Entry> m_entries;
     // Set by Load when the sidecar was there but its sync state could not be trusted.
     bool m_bDamaged = false;
+    // The bytes Load read, so that a sync that changed nothing need not write them again.
+    QByteArray m_strLoaded;
 
     // Reads the sidecar at `path`; false when there is none (the state is then empty).
     bool Load(const QString& path);

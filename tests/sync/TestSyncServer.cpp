@@ -270,6 +270,16 @@ private slots:
         QVERIFY(unfolded.contains("ann@example.test"));
         QCOMPARE(cards.firstKey(), HrefOf(book, "Ann Photo"));
         QVERIFY(cards.firstKey().endsWith("/photo-1.vcf"));
+        // The lines the file's Notes show for those properties are not sent as notes too, so
+        // another file reading the card gets the same Notes, with each line once.
+        QCOMPARE(unfolded.count("Bob"), 1);
+        const QByteArray notes = file->Find("Ann Photo")->m_strNotes;
+        QVERIFY(notes.contains("Bob"));
+        auto other = NewFile();
+        QVERIFY(Sync(*other, book).bOk);
+        QVERIFY(other->Find("Ann Photo"));
+        QCOMPARE(other->Find("Ann Photo")->m_strNotes, notes);
+        QCOMPARE(other->Find("Ann Photo")->m_strCity, QByteArray("Edited City"));
     }
 
     // The server's address instead of the address book's: the address book is found.
