@@ -43,23 +43,33 @@ private:
         Value value{};
     };
 
+    static uint64_t Load(const char* p, size_t bytes) {
+        uint64_t word = 0;
+        std::memcpy(&word, p, bytes);
+        return word;
+    }
+
     static uint64_t Hash(std::string_view key) {
         constexpr uint64_t kMul = 0x9E3779B97F4A7C15ull;
-        uint64_t h = key.size() * kMul;
         const char* p = key.data();
         size_t n = key.size();
-        for (; n >= 8; n -= 8, p += 8) {
-            uint64_t word;
-            std::memcpy(&word, p, 8);
-            h = (h ^ word) * kMul;
+        uint64_t h = n * kMul;
+        for (; n > 8; n -= 8, p += 8) {
+            h = (h ^ Load(p, 8)) * kMul;
             h ^= h >> 29;
         }
-        if (n > 0) {
-            uint64_t word = 0;
-            std::memcpy(&word, p, n);
-            h = (h ^ word) * kMul;
-            h ^= h >> 29;
-        }
+        // The last one to eight bytes in loads of fixed size (a copy of a varying size is a
+        // call, and stalls the load that follows it): a long key's last eight bytes, which may
+        // overlap bytes already taken; else two four-byte loads, or three single bytes.
+        uint64_t word = 0;
+        if (key.size() >= 8)
+            word = Load(p + n - 8, 8);
+        else if (n >= 4)
+            word = Load(p, 4) | (Load(p + n - 4, 4) << 32);
+        else if (n > 0)
+            word = Load(p, 1) | (Load(p + n / 2, 1) << 8) | (Load(p + n - 1, 1) << 16);
+        h = (h ^ word) * kMul;
+        h ^= h >> 29;
         return (h ^ (h >> 32)) * kMul;
     }
 
