@@ -28,4 +28,8 @@ public:
     // False with `pError` set when the contact file cannot be read or the output not written.
     // `pnWritten` receives the number of entries written.
     static bool Export(const Options& options, QString* pError, qsizetype* pnWritten = nullptr);
+
+private:
+    // The same through the document, which gives the reason a file cannot be opened.
+    static bool ExportDocument(const Options& options, QString* pError, qsizetype* pnWritten);
 };

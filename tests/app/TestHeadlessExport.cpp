@@ -1,4 +1,7 @@
+#include "CArchive.h"
 #include "CContactReader.h"
+#include "CCsvWriter.h"
+#include "CVCardWriter.h"
 #include "CVornDoc.h"
 
 #include <QFile>
@@ -100,6 +103,84 @@ private slots:
         QCOMPARE(read.people.size(), m_people.size());
         for (size_t i = 0; i < m_people.size(); ++i)
             QVERIFY2(read.people[i] == m_people[i], read.people[i].m_strName.constData());
+    }
+
+    // The export reads the records a slice at a time: the output must be what the writers make
+    // of the whole file at once, in both layouts of the contact file.
+    void sameAsWholeFile_data() {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<std::vector<CPerson>>("people");
+        std::vector<CPerson> many;
+        for (int i = 0; i < 5000; ++i) {
+            CPerson person;
+            person.m_strName = "Entry " + QByteArray::number(i);
+            // E-mail and groups on some only, so a record's values cannot pass to the next.
+            if (i % 3 == 0)
+                person.m_strEmail = "e" + QByteArray::number(i) + "@example.org";
+            if (i % 4 == 0)
+                person.m_groups = {"Work", i % 8 == 0 ? "Club" : "Family"};
+            person.m_strCity = i % 2 ? "Bath" : "York";
+            person.m_strNotes = i % 5 ? QByteArray() : "line one\r\nline two, \"quoted\"";
+            many.push_back(person);
+        }
+        CNotesLabel label;
+        CVornDoc doc(label);
+        doc.OnNewDocument();
+        for (const CPerson& person : many)
+            doc.m_personList.push_back(std::make_unique<CPerson>(person));
+        doc.m_groupList = {"Work", "Club", "Family"};
+        QTest::newRow("entries over several slices") << doc.SaveToBytes() << many;
+
+        // The older layout: no version, and no e-mail in its records.
+        std::vector<CPerson> older(3);
+        older[0].m_strName = "Ann Old";
+        older[0].m_strAddress = "1 Road\r\nFlat 2";
+        older[0].m_groups = {"Family"};
+        older[1].m_strName = "Bob Old";
+        older[2].m_strName = "C\xc3\xa9 Old";
+        older[2].m_groups = {"Work", "Family"};
+        CArchive ar;
+        ar.WriteStringList({"Family", "Work"});
+        ar.WriteWord(quint16(older.size()));
+        for (const CPerson& person : older) {
+            for (const QByteArray& text :
+                 {person.m_strName, person.m_strAddress, person.m_strCity, person.m_strState,
+                  person.m_strZip, person.m_strCountry, person.m_strPhone, person.m_strNotes})
+                ar.WriteString(text);
+            ar.WriteStringList(person.m_groups);
+        }
+        ar.WriteDWord(123456);
+        QTest::newRow("older layout") << ar.Buffer() << older;
+    }
+    void sameAsWholeFile() {
+        QFETCH(QByteArray, file);
+        QFETCH(std::vector<CPerson>, people);
+        const QString input = m_dir.filePath("whole.vby");
+        QFile out(input);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+        out.close();
+        std::vector<const CPerson*> pointers;
+        for (const CPerson& person : people)
+            pointers.push_back(&person);
+        const struct {
+            const char* output;
+            QStringList options;
+            QByteArray expected;
+        } cases[] = {
+            {"whole.csv", {}, CCsvWriter::Write(pointers)},
+            {"whole.vcf", {}, CVCardWriter::Write(pointers, CVCardWriter::Version::V40)},
+            {"whole3.vcf",
+             {"--vcard-version", "3.0"},
+             CVCardWriter::Write(pointers, CVCardWriter::Version::V30)},
+        };
+        for (const auto& c : cases) {
+            const QString path = m_dir.filePath(c.output);
+            const Result result =
+                RunVelloby(QStringList{"--export", input, "--output", path} + c.options);
+            QVERIFY2(result.nExit == 0, qPrintable(result.strErr));
+            const QByteArray bytes = ReadBytes(path);
+            QVERIFY2(bytes == c.expected, c.output);
+        }
     }
 
     void failures_data() {
