@@ -404,8 +404,13 @@ bool CSyncEngine::ListServer(Fail& fail, std::map<QByteArray, QByteArray>& etags
             request.strContentType = kXmlType;
             request.strBody = SyncCollectionBody(token);
             const CDavClient::Reply reply = m_pClient->Send(request);
-            if (StatusFails(reply, CDavClient::Display(collection), fail.strError, fail.bAuth,
-                            fail.bCancelled))
+            // A refused token comes back as 403 (valid-sync-token), 409 or 412.
+            const bool bTokenRefused = !token.isEmpty() && page == 0 && reply.strError.isEmpty() &&
+                                       !reply.bCancelled &&
+                                       (reply.nStatus == 403 || reply.nStatus == 409 ||
+                                        reply.nStatus == 412 || reply.nStatus == 400);
+            if (!bTokenRefused && StatusFails(reply, CDavClient::Display(collection), fail.strError,
+                                              fail.bAuth, fail.bCancelled))
                 return false;
             if (reply.nStatus != 207) {
                 if (!token.isEmpty() && page == 0) {

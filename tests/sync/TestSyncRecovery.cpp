@@ -103,6 +103,35 @@ private slots:
         QCOMPARE(result.nSent + result.nReceived, 0);
     }
 
+    // Cancel while sending: the file stays as it was and the next sync finishes the work.
+    void cancelledThenRepeated() {
+        const QUrl book = NewBook(m_strBase);
+        auto file = NewFile();
+        for (int i = 0; i < 120; ++i)
+            file->Add(Person(i));
+        CSyncSession session(file->doc(), file->strPath, Account(book));
+        QObject::connect(&session, &CSyncSession::progress,
+                         [&](const QString& step, int nDone, int) {
+                             if (step.startsWith(QStringLiteral("Sending")) && nDone >= 20)
+                                 session.Cancel();
+                         });
+        QEventLoop loop;
+        QObject::connect(&session, &CSyncSession::finished, &loop, &QEventLoop::quit);
+        session.Start();
+        QVERIFY(session.IsRunning());
+        loop.exec();
+        QVERIFY(!session.IsRunning());
+        QVERIFY(!session.Result().bOk);
+        QVERIFY(session.Result().bCancelled);
+        QVERIFY(!session.Result().bDocumentChanged);
+        QCOMPARE(file->doc().m_personList.size(), size_t(120));
+        QVERIFY(Cards(book).size() < 120);
+
+        const CSyncResult result = Sync(*file, book);
+        QVERIFY2(result.bOk, qPrintable(result.Summary()));
+        QCOMPARE(ServerNames(book), file->Names());
+    }
+
     // The program killed after the server took the changes but before the sidecar said so: the
     // sidecar as it was when sending began.
     void killedAfterServerAccepted() {

@@ -212,6 +212,37 @@ private slots:
         QCOMPARE(result.nSent + result.nReceived + result.nConflicts, 0);
     }
 
+    // A sync token the server no longer knows: everything is compared by ETag instead, and
+    // nothing is sent or doubled for it.
+    void refusedTokenFallsBackToEtags() {
+        const QUrl book = NewBook(m_strBase);
+        auto file = NewFile();
+        for (int i = 0; i < 10; ++i)
+            file->Add(Person(i));
+        QVERIFY(Sync(*file, book).bOk);
+        file->Reopen();
+        const QString sidecar = CSyncSession::SidecarPath(file->strPath);
+        CSyncState state;
+        QVERIFY(state.Load(sidecar));
+        QVERIFY(!state.m_strSyncToken.isEmpty());
+        state.m_strSyncToken = "http://radicale.org/ns/sync/" + QByteArray(64, '0');
+        QVERIFY(state.Save(sidecar));
+        const QByteArray href = HrefOf(book, "Person 5");
+        QByteArray card = Cards(book).value(href);
+        card.replace("Springfield", "Token City");
+        QCOMPARE(PutCard(book, href, card).nStatus / 100, 2);
+
+        const CSyncResult result = Sync(*file, book);
+        QVERIFY(result.bOk);
+        QCOMPARE(result.nSent, 0);
+        QCOMPARE(result.nReceived, 1);
+        QCOMPARE(file->Find("Person 5")->m_strCity, QByteArray("Token City"));
+        QCOMPARE(ServerNames(book), file->Names());
+        QVERIFY(state.Load(sidecar));
+        QVERIFY(state.m_strSyncToken.startsWith("http://radicale.org/ns/sync/"));
+        QVERIFY(!state.m_strSyncToken.endsWith(QByteArray(64, '0')));
+    }
+
     void wrongPasswordChangesNothing() {
         const QUrl book = NewBook(m_strBase);
         auto file = NewFile();
