@@ -5,6 +5,7 @@
 #include "CArchive.h"
 #include "CVornDoc.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
