@@ -9,8 +9,9 @@
 
 class CVornDoc;
 
-// One sync of an open contact file with its CardDAV address book. It runs on the caller's event
-// loop (network replies arrive as events), so a window stays responsive; the document is changed
+// One sync of an open contact file with its CardDAV address book. The network work runs in a
+// thread of its own on a copy of the entries; progress and the end arrive as events on the
+// caller's event loop, so a window stays responsive; the document is changed
 // only at the end, all at once, after the server's side is done, and the sidecar
 // (`CSyncSession::SidecarPath(contact file)`) is written atomically after each step that the
 // next sync must know about. While a session runs the caller must not change the document.
