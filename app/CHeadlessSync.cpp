@@ -7,6 +7,7 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QUrl>
 #include <cstdio>
 #include <cstring>
@@ -104,7 +105,7 @@ bool CHeadlessSync::ParseArguments(const QStringList& arguments, Options& option
 }
 
 bool CHeadlessSync::Sync(const Options& options, QString* pError, CSyncResult* pResult) {
-    const QString path = QDir(options.strFile).absolutePath();
+    const QString path = QFileInfo(options.strFile).absoluteFilePath();
     const QString shown = QDir::toNativeSeparators(options.strFile);
     CNotesLabel label;
     CVornDoc doc(label);

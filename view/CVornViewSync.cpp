@@ -67,7 +67,6 @@ public:
     CSyncAccount m_account;
     QString m_strKey;
     QPointer<ISyncJob> m_pJob;
-    bool m_bAuto = false;
     // Keep the password in the secret store once the server took it.
     bool m_bRemember = false;
     // The server refused a password once already.
@@ -262,7 +261,6 @@ void CVornView::StartSync(bool bAuto) {
     m_pSyncRun = new CSyncRun(this);
     m_pSyncRun->m_account = account;
     m_pSyncRun->m_strKey = KeyOf(account);
-    m_pSyncRun->m_bAuto = bAuto;
     QString password;
     if (ISecretStore::Instance().Read(m_pSyncRun->m_strKey, password) ==
         ISecretStore::Status::Found) {
