@@ -555,6 +555,14 @@ bool CSyncEngine::Fetch(const std::vector<QByteArray>& hrefs,
 }
 
 CSyncResult CSyncEngine::Run() {
+    CSyncResult result = RunSteps();
+    // The network objects belong to this thread and end with it.
+    delete m_pClient;
+    m_pClient = nullptr;
+    return result;
+}
+
+CSyncResult CSyncEngine::RunSteps() {
     CSyncResult result;
     Fail fail;
     auto failed = [&]() {

@@ -55,6 +55,7 @@ private:
     };
     struct ServerItem;
 
+    CSyncResult RunSteps();
     bool CheckUrl(const QUrl& url, Fail& fail) const;
     bool FindCollection(Fail& fail);
     bool ListServer(Fail& fail, std::map<QByteArray, QByteArray>& etags,
