@@ -55,10 +55,14 @@ CSyncAccount Account(const QString& url) {
     return account;
 }
 
+// The server's folder, so that a failure stops the server before the benchmark ends.
+QString g_strServerDir;
+
 void Check(const CSyncResult& result) {
     if (!result.bOk) {
         std::fprintf(stderr, "%s\n", qPrintable(result.Summary()));
-        std::abort();
+        Script(QStringLiteral("stop"), g_strServerDir);
+        std::exit(1);
     }
 }
 
@@ -69,6 +73,7 @@ int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QTemporaryDir dir;
     const QString serverDir = dir.filePath(QStringLiteral("server"));
+    g_strServerDir = serverDir;
     if (!Script(QStringLiteral("start"), serverDir)) {
         std::fprintf(stderr, "the Radicale server did not start\n");
         return 1;
@@ -143,8 +148,11 @@ int main(int argc, char** argv) {
                 const CSyncResult result = CSyncSession::RunBlocking(doc, path, Account(book));
                 cpuNothing = CpuMs() - cpu;
                 Check(result);
-                if (result.nSent + result.nReceived != 0)
-                    std::abort();
+                if (result.nSent + result.nReceived != 0) {
+                    std::fprintf(stderr, "a sync with nothing to do did something\n");
+                    Script(QStringLiteral("stop"), g_strServerDir);
+                    std::exit(1);
+                }
             });
     std::printf("  client processor time of the last run: %.0f ms\n", cpuNothing);
 
