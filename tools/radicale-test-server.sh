@@ -4,6 +4,8 @@
 #   radicale-test-server.sh start DIR   storage, users and log under DIR; writes DIR/url (the
 #                                       server's base URL), DIR/addressbook (an address book of
 #                                       the test user) and DIR/pid, and returns once it answers
+#                                       (a restart keeps the address books and the port)
+#   radicale-test-server.sh fresh DIR   the same, after throwing away what DIR held before
 #   radicale-test-server.sh stop DIR    stops the server started with DIR
 #   radicale-test-server.sh mkbook DIR NAME
 #                                       creates one more address book NAME and prints its URL
@@ -14,7 +16,7 @@ user=velloby
 password=velloby-test
 
 usage() {
-    echo "usage: $0 start DIR | stop DIR | mkbook DIR NAME" >&2
+    echo "usage: $0 start DIR | fresh DIR | stop DIR | mkbook DIR NAME" >&2
     exit 2
 }
 
@@ -65,6 +67,13 @@ stop_server() {
 command=$1
 dir=$2
 case "$command" in
+fresh)
+    if [ -d "$dir" ]; then
+        stop_server "$dir"
+        rm -rf "$dir/collections" "$dir/addressbook" "$dir/url" "$dir/log"
+    fi
+    exec "$0" start "$dir"
+    ;;
 start)
     mkdir -p "$dir"
     dir=$(cd "$dir" && pwd)
