@@ -8,7 +8,7 @@ packages=(
     fontconfig fonts-dejavu-core fonts-liberation2
     poppler-utils shared-mime-info desktop-file-utils xdg-utils
     python3 python3-vobject clang libclang-rt-14-dev
-    qtkeychain-qt6-dev radicale
+    qtkeychain-qt6-dev radicale curl
 )
 missing=()
 for package in "${packages[@]}"; do
