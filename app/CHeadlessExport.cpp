@@ -19,7 +19,6 @@
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
-#include <sys/mman.h>
 #include <vector>
 
 namespace {
@@ -145,28 +144,11 @@ bool FindRecords(const QByteArray& bytes, SRecords& records) {
     }
 }
 
-// Asks for large pages for the memory at `p` as it is touched: megabytes of text written page by
-// page cost a fault every 4 KB. Nothing is touched here; pages never written cost nothing.
-void UseLargePages(void* p, size_t size) {
-#ifdef MADV_HUGEPAGE
-    constexpr uintptr_t kLargePage = 2 * 1024 * 1024;
-    const auto start = reinterpret_cast<uintptr_t>(p);
-    const uintptr_t first = (start + kLargePage - 1) & ~(kLargePage - 1);
-    const uintptr_t end = (start + size) & ~(kLargePage - 1);
-    // A system without them refuses, which changes nothing.
-    if (end > first)
-        madvise(reinterpret_cast<void*>(first), end - first, MADV_HUGEPAGE);
-#else
-    (void)p;
-    (void)size;
-#endif
-}
-
 } // namespace
 
 bool CHeadlessExport::Export(const Options& options, QString* pError, qsizetype* pnWritten) {
-    // The records are read a slice at a time from the file's bytes, written, and dropped: the
-    // entries are never all in memory at once, only the file and the text it becomes.
+    // The records are read a slice at a time from the file's bytes, written, and dropped: neither
+    // the entries nor the text they become are ever all in memory at once, only the file.
 #ifdef __GLIBC__
     // Each slice's text is freed and the next one made right after: the memory is kept for it
     // rather than given back to the system and faulted in again page by page.
@@ -197,25 +179,25 @@ bool CHeadlessExport::Export(const Options& options, QString* pError, qsizetype*
     }
     const qsizetype count = records.nCount;
     constexpr qsizetype kSlice = 2048;
-    // Room for the whole text at once: vCard takes about three times the contact file's bytes,
-    // CSV about as many. Pages reserved but never written cost no memory.
-    QByteArray bytes;
-    bytes.reserve(static_cast<qsizetype>(
-        qMin<qint64>(input.size() * (options.bCsv ? 2 : 4) + 4096, qint64(1) << 30)));
-    UseLargePages(bytes.data(), size_t(bytes.capacity()));
     // Every slice of CSV starts with the header row; the file has it once.
     const QByteArray header = options.bCsv ? CCsvWriter::Write({}) : QByteArray();
-    if (count == 0)
-        bytes = options.bCsv ? header : QByteArray();
     std::vector<CPerson> slice(size_t(qMin(count, kSlice)));
     std::vector<const CPerson*> pointers;
     pointers.reserve(slice.size());
-    try {
-        CArchive ar(input);
-        ar.Seek(records.nStart);
-        for (qsizetype first = 0; first < count; first += kSlice) {
-            const qsizetype last = qMin(count, first + kSlice);
-            pointers.clear();
+    CArchive ar(input);
+    ar.Seek(records.nStart);
+    qsizetype first = 0;
+    bool bChanged = false;
+    // Each slice's text is written before the next slice is read, so the output (vCard takes
+    // about three times the contact file's bytes) is never whole in memory.
+    const auto nextSlice = [&](QByteArray& piece) {
+        if (count == 0) {
+            piece = header;
+            return CSafeFile::Piece::End;
+        }
+        const qsizetype last = qMin(count, first + kSlice);
+        pointers.clear();
+        try {
             for (qsizetype i = first; i < last; ++i) {
                 CPerson& person = slice[size_t(i - first)];
                 // A fresh record each time: the older layout has no e-mail to replace the last.
@@ -223,24 +205,32 @@ bool CHeadlessExport::Export(const Options& options, QString* pError, qsizetype*
                 person.Serialize(ar, records.nVersion);
                 pointers.push_back(&person);
             }
-            const QByteArray part =
-                options.bCsv
-                    ? CCsvWriter::Write(pointers)
-                    : CVCardWriter::Write(pointers, options.bVCard30 ? CVCardWriter::Version::V30
-                                                                     : CVCardWriter::Version::V40);
-            if (first > 0 && options.bCsv && part.startsWith(header))
-                bytes.append(part.constData() + header.size(), part.size() - header.size());
-            else
-                bytes.append(part);
+        } catch (const CArchiveException&) {
+            // The records were checked before: only a file changed under the program gets here.
+            bChanged = true;
+            return CSafeFile::Piece::Failed;
         }
-    } catch (const CArchiveException&) {
-        // The records were checked before: only a file changed under the program gets here.
-        return ExportDocument(options, pError, pnWritten);
-    }
-    slice.clear();
-    input.clear();
-    if (!CSafeFile::Write(options.strOutput, bytes, pError))
+        const QByteArray part =
+            options.bCsv
+                ? CCsvWriter::Write(pointers)
+                : CVCardWriter::Write(pointers, options.bVCard30 ? CVCardWriter::Version::V30
+                                                                 : CVCardWriter::Version::V40);
+        piece =
+            first > 0 && options.bCsv && part.startsWith(header) ? part.mid(header.size()) : part;
+        first = last;
+        return first < count ? CSafeFile::Piece::More : CSafeFile::Piece::End;
+    };
+    CSafeFile::SFailure failure;
+    if (!CSafeFile::WritePieces(options.strOutput, nextSlice, &failure)) {
+        if (bChanged) {
+            slice.clear();
+            input.clear();
+            return ExportDocument(options, pError, pnWritten);
+        }
+        if (pError)
+            *pError = CSafeFile::Message(options.strOutput, failure);
         return false;
+    }
     if (pnWritten)
         *pnWritten = count;
     return true;

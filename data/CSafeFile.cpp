@@ -78,6 +78,29 @@ int WriteAll(IFileSystem& fs, int fd, const QByteArray& bytes) {
     return 0;
 }
 
+// Writes every piece `fnNext` hands out; 0, or the error (ECANCELED when the source failed).
+int WritePiecesTo(IFileSystem& fs, int fd, const CSafeFile::FnNextPiece& fnNext) {
+    QByteArray piece;
+    for (;;) {
+        piece.resize(0);
+        const CSafeFile::Piece next = fnNext(piece);
+        if (next == CSafeFile::Piece::Failed)
+            return ECANCELED;
+        if (const int error = WriteAll(fs, fd, piece))
+            return error;
+        if (next == CSafeFile::Piece::End)
+            return 0;
+    }
+}
+
+// A source of one piece: the whole of `bytes`.
+CSafeFile::FnNextPiece Whole(const QByteArray& bytes) {
+    return [&bytes](QByteArray& piece) {
+        piece = bytes;
+        return CSafeFile::Piece::End;
+    };
+}
+
 int SyncFile(IFileSystem& fs, int fd) {
     for (;;) {
         if (fs.Sync(fd) == 0)
@@ -98,12 +121,12 @@ QString ResolveTarget(const QString& path) {
 
 // Writes straight into something that is not a regular file (a device, a pipe): it has no old
 // contents to keep, and it must not be replaced by a regular file.
-bool WriteInPlace(IFileSystem& fs, const QByteArray& target, const QByteArray& bytes,
+bool WriteInPlace(IFileSystem& fs, const QByteArray& target, const CSafeFile::FnNextPiece& fnNext,
                   CSafeFile::SFailure* pFailure) {
     const int fd = fs.Open(target.constData(), O_WRONLY | O_CLOEXEC, 0);
     if (fd < 0)
         return Fail(pFailure, Step::Create, errno, false);
-    if (const int error = WriteAll(fs, fd, bytes)) {
+    if (const int error = WritePiecesTo(fs, fd, fnNext)) {
         fs.Close(fd);
         return Fail(pFailure, Step::Write, error, false);
     }
@@ -164,6 +187,10 @@ bool CSafeFile::Write(const QString& path, const QByteArray& bytes, QString* pEr
 }
 
 bool CSafeFile::Write(const QString& path, const QByteArray& bytes, SFailure* pFailure) {
+    return WritePieces(path, Whole(bytes), pFailure);
+}
+
+bool CSafeFile::WritePieces(const QString& path, const FnNextPiece& fnNext, SFailure* pFailure) {
     IFileSystem& fs = IFileSystem::Instance();
     const QString resolved = ResolveTarget(path);
     const QFileInfo info(resolved);
@@ -174,7 +201,7 @@ bool CSafeFile::Write(const QString& path, const QByteArray& bytes, SFailure* pF
     if (bExists && S_ISDIR(old.st_mode))
         return Fail(pFailure, Step::Create, EISDIR, false);
     if (bExists && !S_ISREG(old.st_mode))
-        return WriteInPlace(fs, target, bytes, pFailure);
+        return WriteInPlace(fs, target, fnNext, pFailure);
 
     // The temporary file: hidden, beside the target, so the rename stays on one file system.
     const QByteArray prefix =
@@ -205,7 +232,7 @@ bool CSafeFile::Write(const QString& path, const QByteArray& bytes, SFailure* pF
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
             (void)::fchown(fd, old.st_uid, old.st_gid);
     }
-    if (const int error = WriteAll(fs, fd, bytes))
+    if (const int error = WritePiecesTo(fs, fd, fnNext))
         return abandon(Step::Write, error);
     // The data must be on disk before the rename makes it the file: otherwise a power cut could
     // leave the new name on blocks never written.

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 // Writes a whole file so that it is either replaced completely or left as it was: the bytes go to
 // a temporary file beside the target, every write and the close are checked, the data is forced
@@ -27,6 +28,17 @@ public:
     static bool Write(const QString& path, const QByteArray& bytes, QString* pError = nullptr);
     // The same, telling where and why it failed.
     static bool Write(const QString& path, const QByteArray& bytes, SFailure* pFailure);
+
+    // What a source of pieces says each time it is asked for the next one.
+    enum class Piece { More, End, Failed };
+    // Hands out the file's bytes a piece at a time: fills `piece` (empty when asked) and says
+    // whether more follow; Failed abandons the write (the old file stays as it was).
+    using FnNextPiece = std::function<Piece(QByteArray& piece)>;
+    // Writes the pieces `fnNext` hands out, each before the next is asked for, so a large file is
+    // never whole in memory. The file is replaced only once every piece is written; a failure,
+    // or Failed from the source, leaves the old file as it was (Step::Write with the error
+    // ECANCELED for the source's own failure).
+    static bool WritePieces(const QString& path, const FnNextPiece& fnNext, SFailure* pFailure);
 
     // The message for a failure to save `path`: the file, the reason, and whether the old file
     // is still there.

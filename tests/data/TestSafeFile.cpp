@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +106,66 @@ private slots:
         QCOMPARE(message, QStringLiteral("Cannot save \"%1\": %2. The file on disk was left as it "
                                          "was.")
                               .arg(QDir::toNativeSeparators(path), reason));
+    }
+
+    // A file written a piece at a time: every piece lands in order; a source that fails, or a
+    // disk that fills after some pieces were written, leaves the old file and no temporary one.
+    void pieces_data() {
+        QTest::addColumn<int>("nPieces");
+        QTest::addColumn<int>("nFailedSourceAt");
+        QTest::addColumn<qint64>("nDiskFullAt");
+        QTest::addColumn<bool>("bWritten");
+        QTest::addColumn<int>("error");
+        QTest::newRow("one piece") << 1 << -1 << qint64(-1) << true << 0;
+        QTest::newRow("many pieces, empty ones among them") << 40 << -1 << qint64(-1) << true << 0;
+        QTest::newRow("source fails at once") << 40 << 0 << qint64(-1) << false << ECANCELED;
+        QTest::newRow("source fails after pieces were written")
+            << 40 << 25 << qint64(-1) << false << ECANCELED;
+        QTest::newRow("disk full in a later piece") << 40 << -1 << qint64(1500) << false << ENOSPC;
+    }
+    void pieces() {
+        QFETCH(int, nPieces);
+        QFETCH(int, nFailedSourceAt);
+        QFETCH(qint64, nDiskFullAt);
+        QFETCH(bool, bWritten);
+        QFETCH(int, error);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("contacts.vcf");
+        WriteOld(path);
+        QByteArray expected;
+        int nAsked = 0;
+        bool bStartedEmpty = true;
+        const auto next = [&](QByteArray& piece) {
+            bStartedEmpty = bStartedEmpty && piece.isEmpty();
+            const int n = nAsked++;
+            if (n == nFailedSourceAt)
+                return CSafeFile::Piece::Failed;
+            // Every seventh piece is empty: that ends nothing.
+            if (n % 7 != 3)
+                piece = "piece " + QByteArray::number(n) + ": " + QByteArray(n * 3, 'x') + '\n';
+            expected += piece;
+            return n + 1 < nPieces ? CSafeFile::Piece::More : CSafeFile::Piece::End;
+        };
+        std::unique_ptr<CFaultyFileSystem> pFs;
+        if (nDiskFullAt >= 0)
+            pFs = std::make_unique<CFaultyFileSystem>(Fault::FailWrite, nDiskFullAt);
+        CSafeFile::SFailure failure;
+        QCOMPARE(CSafeFile::WritePieces(path, next, &failure), bWritten);
+        pFs.reset();
+        QVERIFY(bStartedEmpty);
+        if (bWritten) {
+            QCOMPARE(nAsked, nPieces);
+            QCOMPARE(ReadFile(path), expected);
+        } else {
+            QCOMPARE(failure.nStep, Step::Write);
+            QCOMPARE(failure.nError, error);
+            QVERIFY(failure.bOldFileKept);
+            QCOMPARE(ReadFile(path), kOld);
+            // The source was not asked again after the failure.
+            if (nFailedSourceAt >= 0)
+                QCOMPARE(nAsked, nFailedSourceAt + 1);
+        }
+        QCOMPARE(Entries(dir.path()), QStringList{"contacts.vcf"});
     }
 
     // The data reaches the disk before the rename makes it the file, and the folder after it.
