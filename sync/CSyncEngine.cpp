@@ -214,6 +214,7 @@ bool CSyncEngine::SaveState(QString* pError) {
     m_state.m_url = m_account.url;
     m_state.m_strUser = m_account.strUser;
     m_state.m_bSyncOnOpenSave = m_account.bSyncOnOpenSave;
+    m_state.m_bPlainHttpConfirmed = m_account.bPlainHttpConfirmed;
     return m_state.Save(m_strSidecar, pError);
 }
 
@@ -993,6 +994,7 @@ CSyncResult CSyncEngine::RunSteps() {
         sent.m_url = m_account.url;
         sent.m_strUser = m_account.strUser;
         sent.m_bSyncOnOpenSave = m_account.bSyncOnOpenSave;
+        sent.m_bPlainHttpConfirmed = m_account.bPlainHttpConfirmed;
         return sent.Save(m_strSidecar, pError);
     };
     QString saveError;

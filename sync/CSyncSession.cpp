@@ -155,6 +155,7 @@ bool CSyncSession::LoadAccount(const QString& strContactPath, CSyncAccount& acco
     account.url = state.m_url;
     account.strUser = state.m_strUser;
     account.bSyncOnOpenSave = state.m_bSyncOnOpenSave;
+    account.bPlainHttpConfirmed = state.m_bPlainHttpConfirmed;
     return true;
 }
 
@@ -167,5 +168,6 @@ bool CSyncSession::SaveAccount(const QString& strContactPath, const CSyncAccount
     state.m_url = url;
     state.m_strUser = account.strUser;
     state.m_bSyncOnOpenSave = account.bSyncOnOpenSave;
+    state.m_bPlainHttpConfirmed = account.bPlainHttpConfirmed;
     return state.Save(SidecarPath(strContactPath), pError);
 }

@@ -42,6 +42,7 @@ QByteArray CSyncState::ToBytes() const {
     out += "url " + Enc(m_url.toEncoded(QUrl::RemoveUserInfo)) + '\n';
     out += "user " + Enc(m_strUser.toUtf8()) + '\n';
     out += QByteArray("sync-on-open-save ") + (m_bSyncOnOpenSave ? "1" : "0") + '\n';
+    out += QByteArray("plain-http-confirmed ") + (m_bPlainHttpConfirmed ? "1" : "0") + '\n';
     out += "collection " + Enc(m_collection.toEncoded(QUrl::RemoveUserInfo)) + '\n';
     out += "state-url " + Enc(m_stateUrl.toEncoded(QUrl::RemoveUserInfo)) + '\n';
     out += "token " + Enc(m_strSyncToken) + '\n';
@@ -97,6 +98,8 @@ void CSyncState::FromBytes(const QByteArray& bytes) {
             m_strUser = QString::fromUtf8(Dec(rest));
         } else if (key == "sync-on-open-save") {
             m_bSyncOnOpenSave = rest == "1";
+        } else if (key == "plain-http-confirmed") {
+            m_bPlainHttpConfirmed = rest == "1";
         } else if (key == "collection") {
             collection = QUrl::fromEncoded(Dec(rest), QUrl::StrictMode);
         } else if (key == "state-url") {

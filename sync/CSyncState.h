@@ -40,6 +40,8 @@ public:
     QUrl m_url;
     QString m_strUser;
     bool m_bSyncOnOpenSave = false;
+    // The user accepted plain http to another machine for m_url.
+    bool m_bPlainHttpConfirmed = false;
     // The address book the state below belongs to (found from m_url) and the account URL it was
     // found for.
     QUrl m_collection;

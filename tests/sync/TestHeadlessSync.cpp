@@ -187,6 +187,26 @@ private slots:
                 ISecretStore::SyncKey("https://h/other/", "ann"));
     }
 
+    // A confirmation of plain http to another machine holds for the URL it was given for only:
+    // another --url is refused before anything goes over the network.
+    void plainHttpConfirmationFollowsTheUrl() {
+        CSyncAccount account;
+        account.url = QUrl("http://dav.example.test/ab/");
+        account.strUser = QStringLiteral("ann");
+        account.bPlainHttpConfirmed = true;
+        QVERIFY(CSyncSession::SaveAccount(m_strFile, account));
+        const QByteArray before = ReadBytes(m_strFile);
+        const SRun run = RunVelloby({"--sync", m_strFile, "--url", "http://other.example.test/ab/"},
+                                    Runtime(), "pw-1234");
+        QCOMPARE(run.nExit, 1);
+        QVERIFY2(run.strErr.contains("Plain http to other.example.test is refused"),
+                 qPrintable(run.strErr));
+        QCOMPARE(ReadBytes(m_strFile), before);
+        QVERIFY(CSyncSession::LoadAccount(m_strFile, account));
+        QCOMPARE(account.url, QUrl("http://other.example.test/ab/"));
+        QCOMPARE(account.bPlainHttpConfirmed, false);
+    }
+
     // --url and --user are kept in the sidecar for the next run without them.
     void urlAndUserAreKept() {
         QFile::remove(CSyncSession::SidecarPath(m_strFile));

@@ -14,6 +14,7 @@ CSyncState Sample() {
     state.m_url = QUrl(QStringLiteral("https://dav.example.test/dav/"));
     state.m_strUser = QStringLiteral("J\u00f6rg with blank");
     state.m_bSyncOnOpenSave = true;
+    state.m_bPlainHttpConfirmed = true;
     state.m_collection = QUrl(QStringLiteral("https://dav.example.test/dav/j%C3%B6rg/book/"));
     state.m_stateUrl = state.m_url;
     state.m_strSyncToken = "http://example.test/ns/sync/12 34%\n";
@@ -63,6 +64,7 @@ private slots:
         QCOMPARE(read.m_url, state.m_url);
         QCOMPARE(read.m_strUser, state.m_strUser);
         QCOMPARE(read.m_bSyncOnOpenSave, true);
+        QCOMPARE(read.m_bPlainHttpConfirmed, true);
         QCOMPARE(read.m_collection, state.m_collection);
         QCOMPARE(read.m_stateUrl, state.m_stateUrl);
         QCOMPARE(read.m_strSyncToken, state.m_strSyncToken);
@@ -133,6 +135,18 @@ private slots:
         QCOMPARE(loaded.strUser, QStringLiteral("someone"));
         QVERIFY(loaded.strPassword.isEmpty());
         QCOMPARE(loaded.bSyncOnOpenSave, false);
+        QCOMPARE(loaded.bPlainHttpConfirmed, false);
+        // A confirmation of plain http is kept with the URL it was given for.
+        account.url = QUrl(QStringLiteral("http://dav.example.test/dav/"));
+        account.bPlainHttpConfirmed = true;
+        QVERIFY(CSyncSession::SaveAccount(file, account));
+        QVERIFY(CSyncSession::LoadAccount(file, loaded));
+        QCOMPARE(loaded.url, account.url);
+        QCOMPARE(loaded.bPlainHttpConfirmed, true);
+        account.bPlainHttpConfirmed = false;
+        QVERIFY(CSyncSession::SaveAccount(file, account));
+        QVERIFY(CSyncSession::LoadAccount(file, loaded));
+        QCOMPARE(loaded.bPlainHttpConfirmed, false);
         CSyncState read;
         QVERIFY(read.Load(CSyncSession::SidecarPath(file)));
         QVERIFY(!read.m_bDamaged);
