@@ -1,5 +1,7 @@
 #include "CExportDlg.h"
 
+#include "COkCancelButtons.h"
+
 #include <QDialogButtonBox>
 #include <QGroupBox>
 #include <QPushButton>
@@ -49,11 +51,7 @@ CExportDlg::CExportDlg(QWidget* parent) : QDialog(parent) {
     scopeLayout->addWidget(m_radioAll);
     scopeLayout->addWidget(m_radioShown);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    buttons->setAccessibleName(QStringLiteral("Buttons"));
-    Named(buttons->button(QDialogButtonBox::Ok), "okButton", QStringLiteral("OK"));
-    Named(buttons->button(QDialogButtonBox::Cancel), "cancelButton", QStringLiteral("Cancel"));
+    QDialogButtonBox* buttons = COkCancelButtons::Create(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(formatGroup);
@@ -63,9 +61,6 @@ CExportDlg::CExportDlg(QWidget* parent) : QDialog(parent) {
     m_radioVCard40->setChecked(true);
     m_radioAll->setChecked(true);
     m_radioVCard40->setFocus();
-
-    connect(buttons, &QDialogButtonBox::accepted, this, &CExportDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CExportDlg::reject);
 }
 
 void CExportDlg::accept() {

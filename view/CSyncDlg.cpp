@@ -1,5 +1,6 @@
 #include "CSyncDlg.h"
 
+#include "COkCancelButtons.h"
 #include "IPrompt.h"
 
 #include <QCheckBox>
@@ -71,11 +72,7 @@ CSyncDlg::CSyncDlg(const CSyncAccount& account, bool bStoreAvailable, bool bPass
               "syncOnOpenSaveCheck", QStringLiteral("Sync when the file is opened and saved"));
     m_checkSyncOnOpenSave->setChecked(account.bSyncOnOpenSave);
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    buttons->setAccessibleName(QStringLiteral("Buttons"));
-    Named(buttons->button(QDialogButtonBox::Ok), "okButton", QStringLiteral("OK"));
-    Named(buttons->button(QDialogButtonBox::Cancel), "cancelButton", QStringLiteral("Cancel"));
+    QDialogButtonBox* buttons = COkCancelButtons::Create(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
@@ -90,9 +87,6 @@ CSyncDlg::CSyncDlg(const CSyncAccount& account, bool bStoreAvailable, bool bPass
     // A URL confirmed before stays confirmed while it is unchanged.
     if (account.bPlainHttpConfirmed)
         m_urlConfirmed = account.url;
-
-    connect(buttons, &QDialogButtonBox::accepted, this, &CSyncDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CSyncDlg::reject);
 }
 
 QUrl CSyncDlg::ParseUrl(const QString& strText) {

@@ -1,5 +1,7 @@
 #include "CSyncPasswordDlg.h"
 
+#include "COkCancelButtons.h"
+
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -39,11 +41,7 @@ CSyncPasswordDlg::CSyncPasswordDlg(const QString& strPrompt, bool bStoreAvailabl
         m_checkRemember->setToolTip(
             QStringLiteral("No secret store runs on this desktop to keep it in."));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    buttons->setObjectName(QStringLiteral("buttonBox"));
-    buttons->setAccessibleName(QStringLiteral("Buttons"));
-    Named(buttons->button(QDialogButtonBox::Ok), "okButton", QStringLiteral("OK"));
-    Named(buttons->button(QDialogButtonBox::Cancel), "cancelButton", QStringLiteral("Cancel"));
+    QDialogButtonBox* buttons = COkCancelButtons::Create(this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(label);
@@ -52,9 +50,6 @@ CSyncPasswordDlg::CSyncPasswordDlg(const QString& strPrompt, bool bStoreAvailabl
     layout->addWidget(m_checkRemember);
     layout->addWidget(buttons);
     m_editPassword->setFocus();
-
-    connect(buttons, &QDialogButtonBox::accepted, this, &CSyncPasswordDlg::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &CSyncPasswordDlg::reject);
 }
 
 void CSyncPasswordDlg::accept() {
