@@ -20,9 +20,10 @@ public:
         // Opening the file to write (the temporary file).
         FailOpen,
         // The write that would carry the file past m_nFailAtByte: it writes the bytes up to
-        // that point, and the next write fails. 0 fails the first write; a negative value
-        // counts back from the end of the data handed to the first write (-1: all but the
-        // last byte are written).
+        // that point, and the next write fails. Writes at an offset count as more bytes
+        // written, so a fault past the file's size strikes them. 0 fails the first write; a
+        // negative value counts back from the end of the data handed to the first write (-1: all
+        // but the last byte are written).
         FailWrite,
         FailSync,
         FailClose,
@@ -37,6 +38,7 @@ public:
 
     int Open(const char* path, int flags, mode_t mode) override;
     ssize_t Write(int fd, const void* data, size_t size) override;
+    ssize_t WriteAt(int fd, const void* data, size_t size, off_t offset) override;
     int Sync(int fd) override;
     int Close(int fd) override;
     int Rename(const char* from, const char* to) override;
@@ -49,13 +51,16 @@ public:
     // Every other write and fsync is interrupted (EINTR) before it is carried out.
     bool m_bInterrupt = false;
 
-    // What the writer did: the calls in order ("open PATH", "write", "sync", "close",
-    // "rename"), and the bytes its writes took.
+    // What the writer did: the calls in order ("open PATH", "write", "write at OFFSET", "sync",
+    // "close", "rename"), and the bytes its writes took.
     QList<QByteArray> m_calls;
     qint64 m_nWritten = 0;
 
 private:
     bool Interrupted();
+    // Whether a write of `size` bytes goes ahead (false: it fails, errno set), and how many of
+    // them it takes.
+    bool TakeWrite(size_t& size);
     bool m_bInterruptedLast = false;
 };
 
@@ -94,9 +99,9 @@ inline int CFaultyFileSystem::Open(const char* path, int flags, mode_t mode) {
     return ::open(path, flags, mode);
 }
 
-inline ssize_t CFaultyFileSystem::Write(int fd, const void* data, size_t size) {
+inline bool CFaultyFileSystem::TakeWrite(size_t& size) {
     if (Interrupted())
-        return -1;
+        return false;
     if (m_nFault == FailWrite && m_nFailAtByte < 0)
         m_nFailAtByte += qint64(size);
     if (m_nMaxWrite > 0 && qint64(size) > m_nMaxWrite)
@@ -105,13 +110,29 @@ inline ssize_t CFaultyFileSystem::Write(int fd, const void* data, size_t size) {
         const qint64 room = m_nFailAtByte - m_nWritten;
         if (room <= 0) {
             errno = m_nError;
-            return -1;
+            return false;
         }
         if (qint64(size) > room)
             size = size_t(room);
     }
+    return true;
+}
+
+inline ssize_t CFaultyFileSystem::Write(int fd, const void* data, size_t size) {
+    if (!TakeWrite(size))
+        return -1;
     m_calls.append("write");
     const ssize_t written = ::write(fd, data, size);
+    if (written > 0)
+        m_nWritten += written;
+    return written;
+}
+
+inline ssize_t CFaultyFileSystem::WriteAt(int fd, const void* data, size_t size, off_t offset) {
+    if (!TakeWrite(size))
+        return -1;
+    m_calls.append("write at " + QByteArray::number(qint64(offset)));
+    const ssize_t written = ::pwrite(fd, data, size, offset);
     if (written > 0)
         m_nWritten += written;
     return written;

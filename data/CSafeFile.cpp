@@ -24,6 +24,9 @@ public:
     ssize_t Write(int fd, const void* data, size_t size) override {
         return ::write(fd, data, size);
     }
+    ssize_t WriteAt(int fd, const void* data, size_t size, off_t offset) override {
+        return ::pwrite(fd, data, size, offset);
+    }
     int Sync(int fd) override { return ::fsync(fd); }
     int Close(int fd) override { return ::close(fd); }
     int Rename(const char* from, const char* to) override { return std::rename(from, to); }
@@ -78,19 +81,55 @@ int WriteAll(IFileSystem& fs, int fd, const QByteArray& bytes) {
     return 0;
 }
 
-// Writes every piece `fnNext` hands out; 0, or the error (ECANCELED when the source failed).
-int WritePiecesTo(IFileSystem& fs, int fd, const CSafeFile::FnNextPiece& fnNext) {
+// Writes all of `bytes` at `offset` of `fd`, repeating short and interrupted writes as WriteAll
+// does. Returns 0, or the error.
+int WriteAllAt(IFileSystem& fs, int fd, const QByteArray& bytes, off_t offset) {
+    const char* data = bytes.constData();
+    qsizetype left = bytes.size();
+    while (left > 0) {
+        const ssize_t written = fs.WriteAt(fd, data, size_t(left), offset);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        if (written == 0)
+            return ENOSPC;
+        data += written;
+        left -= written;
+        offset += written;
+    }
+    return 0;
+}
+
+// Writes every piece `fnNext` hands out, then (when `fnHead` is given) the new start of the file
+// over the first piece; 0, or the error (ECANCELED when the source failed, or the new start was
+// refused or is not as long as the first piece).
+int WritePiecesTo(IFileSystem& fs, int fd, const CSafeFile::FnNextPiece& fnNext,
+                  const CSafeFile::FnHead& fnHead) {
     QByteArray piece;
+    // The size of the first piece that had bytes: the start the head replaces.
+    qsizetype nFirst = -1;
     for (;;) {
         piece.resize(0);
         const CSafeFile::Piece next = fnNext(piece);
         if (next == CSafeFile::Piece::Failed)
             return ECANCELED;
+        if (nFirst < 0 && !piece.isEmpty())
+            nFirst = piece.size();
         if (const int error = WriteAll(fs, fd, piece))
             return error;
         if (next == CSafeFile::Piece::End)
-            return 0;
+            break;
     }
+    if (!fnHead)
+        return 0;
+    // The last piece may be large: give its memory back before the head is built.
+    piece = QByteArray();
+    QByteArray head;
+    if (!fnHead(head) || head.size() != qMax<qsizetype>(nFirst, 0))
+        return ECANCELED;
+    return WriteAllAt(fs, fd, head, 0);
 }
 
 // A source of one piece: the whole of `bytes`.
@@ -122,11 +161,11 @@ QString ResolveTarget(const QString& path) {
 // Writes straight into something that is not a regular file (a device, a pipe): it has no old
 // contents to keep, and it must not be replaced by a regular file.
 bool WriteInPlace(IFileSystem& fs, const QByteArray& target, const CSafeFile::FnNextPiece& fnNext,
-                  CSafeFile::SFailure* pFailure) {
+                  const CSafeFile::FnHead& fnHead, CSafeFile::SFailure* pFailure) {
     const int fd = fs.Open(target.constData(), O_WRONLY | O_CLOEXEC, 0);
     if (fd < 0)
         return Fail(pFailure, Step::Create, errno, false);
-    if (const int error = WritePiecesTo(fs, fd, fnNext)) {
+    if (const int error = WritePiecesTo(fs, fd, fnNext, fnHead)) {
         fs.Close(fd);
         return Fail(pFailure, Step::Write, error, false);
     }
@@ -191,6 +230,11 @@ bool CSafeFile::Write(const QString& path, const QByteArray& bytes, SFailure* pF
 }
 
 bool CSafeFile::WritePieces(const QString& path, const FnNextPiece& fnNext, SFailure* pFailure) {
+    return WritePieces(path, fnNext, FnHead(), pFailure);
+}
+
+bool CSafeFile::WritePieces(const QString& path, const FnNextPiece& fnNext, const FnHead& fnHead,
+                            SFailure* pFailure) {
     IFileSystem& fs = IFileSystem::Instance();
     const QString resolved = ResolveTarget(path);
     const QFileInfo info(resolved);
@@ -201,7 +245,7 @@ bool CSafeFile::WritePieces(const QString& path, const FnNextPiece& fnNext, SFai
     if (bExists && S_ISDIR(old.st_mode))
         return Fail(pFailure, Step::Create, EISDIR, false);
     if (bExists && !S_ISREG(old.st_mode))
-        return WriteInPlace(fs, target, fnNext, pFailure);
+        return WriteInPlace(fs, target, fnNext, fnHead, pFailure);
 
     // The temporary file: hidden, beside the target, so the rename stays on one file system.
     const QByteArray prefix =
@@ -232,7 +276,7 @@ bool CSafeFile::WritePieces(const QString& path, const FnNextPiece& fnNext, SFai
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
             (void)::fchown(fd, old.st_uid, old.st_gid);
     }
-    if (const int error = WritePiecesTo(fs, fd, fnNext))
+    if (const int error = WritePiecesTo(fs, fd, fnNext, fnHead))
         return abandon(Step::Write, error);
     // The data must be on disk before the rename makes it the file: otherwise a power cut could
     // leave the new name on blocks never written.

@@ -40,6 +40,17 @@ public:
     // ECANCELED for the source's own failure).
     static bool WritePieces(const QString& path, const FnNextPiece& fnNext, SFailure* pFailure);
 
+    // Fills `head` (empty when asked) with the file's new first bytes; false abandons the write.
+    using FnHead = std::function<bool(QByteArray& head)>;
+    // Like WritePieces, then, after the last piece and before the data is forced to disk, asks
+    // fnHead for new bytes for the start of the file and writes them over the first bytes
+    // written (same length as they had; a different length, or false from fnHead, fails the
+    // write with ECANCELED and the old file stays). The first bytes written are the first piece
+    // that was not empty, so a writer can put a header there whose counts it knows only at the
+    // end. An empty fnHead writes the pieces alone.
+    static bool WritePieces(const QString& path, const FnNextPiece& fnNext, const FnHead& fnHead,
+                            SFailure* pFailure);
+
     // The message for a failure to save `path`: the file, the reason, and whether the old file
     // is still there.
     static QString Message(const QString& path, const SFailure& failure);

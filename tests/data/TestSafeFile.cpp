@@ -168,6 +168,110 @@ private slots:
         QCOMPARE(Entries(dir.path()), QStringList{"contacts.vcf"});
     }
 
+    // A file whose start is written again once every piece is out (a header with counts known
+    // only at the end): the new start lands over the first piece and before the sync; a start of
+    // the wrong length, a refused one, a disk that fills during the patch, or a failing source
+    // leave the old file and no temporary one.
+    void headPatched_data() {
+        QTest::addColumn<int>("nHeadDelta");
+        QTest::addColumn<bool>("bHeadGiven");
+        QTest::addColumn<bool>("bLeadingEmpty");
+        QTest::addColumn<int>("nFailedSourceAt");
+        QTest::addColumn<qint64>("nDiskFullPastEnd");
+        QTest::addColumn<qint64>("nMaxWrite");
+        QTest::addColumn<int>("error");
+        QTest::newRow("head patched") << 0 << true << false << -1 << qint64(-1) << qint64(0) << 0;
+        QTest::newRow("head after an empty first piece")
+            << 0 << true << true << -1 << qint64(-1) << qint64(0) << 0;
+        QTest::newRow("head patched by short, interrupted writes")
+            << 0 << true << false << -1 << qint64(-1) << qint64(3) << 0;
+        QTest::newRow("head longer")
+            << 1 << true << false << -1 << qint64(-1) << qint64(0) << ECANCELED;
+        QTest::newRow("head shorter")
+            << -1 << true << false << -1 << qint64(-1) << qint64(0) << ECANCELED;
+        QTest::newRow("head refused")
+            << 0 << false << false << -1 << qint64(-1) << qint64(0) << ECANCELED;
+        QTest::newRow("disk full during the patch")
+            << 0 << true << false << -1 << qint64(5) << qint64(0) << ENOSPC;
+        QTest::newRow("disk full at the patch's first byte")
+            << 0 << true << false << -1 << qint64(0) << qint64(0) << ENOSPC;
+        QTest::newRow("pieces failing")
+            << 0 << true << false << 12 << qint64(-1) << qint64(0) << ECANCELED;
+    }
+    void headPatched() {
+        QFETCH(int, nHeadDelta);
+        QFETCH(bool, bHeadGiven);
+        QFETCH(bool, bLeadingEmpty);
+        QFETCH(int, nFailedSourceAt);
+        QFETCH(qint64, nDiskFullPastEnd);
+        QFETCH(qint64, nMaxWrite);
+        QFETCH(int, error);
+        const int nPieces = 30;
+        const QByteArray placeholder = "COUNT 0000 SUM 00000000\n";
+        QByteArray body;
+        for (int n = 0; n < nPieces; ++n)
+            body += "entry " + QByteArray::number(n) + '\n';
+        const QByteArray head =
+            "COUNT " + QByteArray::number(nPieces).rightJustified(4, '0') + " SUM " +
+            QByteArray::number(qChecksum(body), 16).rightJustified(8, '0') + '\n';
+        QCOMPARE(head.size(), placeholder.size());
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath("contacts.vby");
+        WriteOld(path);
+        CFaultyFileSystem fs(nDiskFullPastEnd >= 0 ? Fault::FailWrite : Fault::None,
+                             placeholder.size() + body.size() + nDiskFullPastEnd);
+        fs.m_nMaxWrite = nMaxWrite;
+        fs.m_bInterrupt = nMaxWrite > 0;
+        int nAsked = 0;
+        int nBodyPieces = 0;
+        QByteArray written;
+        const auto next = [&](QByteArray& piece) {
+            const int n = nAsked++;
+            if (nBodyPieces == nFailedSourceAt)
+                return CSafeFile::Piece::Failed;
+            if (n == 0 && bLeadingEmpty)
+                return CSafeFile::Piece::More;
+            if (written.isEmpty()) {
+                piece = placeholder;
+            } else {
+                piece = "entry " + QByteArray::number(nBodyPieces++) + '\n';
+            }
+            written += piece;
+            return nBodyPieces < nPieces ? CSafeFile::Piece::More : CSafeFile::Piece::End;
+        };
+        int nHeadAsked = 0;
+        const auto newHead = [&](QByteArray& bytes) {
+            ++nHeadAsked;
+            // Asked once, after the last piece, with nothing in hand.
+            if (!bytes.isEmpty() || nBodyPieces != nPieces)
+                return false;
+            bytes = nHeadDelta < 0 ? head.chopped(1) : nHeadDelta > 0 ? head + '\n' : head;
+            return bHeadGiven;
+        };
+        CSafeFile::SFailure failure;
+        const bool bWritten = CSafeFile::WritePieces(path, next, newHead, &failure);
+        QCOMPARE(bWritten, error == 0);
+        QCOMPARE(nHeadAsked, nFailedSourceAt < 0 ? 1 : 0);
+        if (bWritten) {
+            QCOMPARE(ReadFile(path), head + body);
+            // The patch goes to disk with the rest: after every piece, before the sync.
+            const qsizetype nSync = fs.m_calls.indexOf("sync");
+            QVERIFY(nSync > 0);
+            QVERIFY(fs.m_calls.lastIndexOf("write") < nSync);
+            QVERIFY(fs.m_calls.indexOf("write at 0") > fs.m_calls.lastIndexOf("write"));
+            for (qsizetype n = nSync; n < fs.m_calls.size(); ++n)
+                QVERIFY(!fs.m_calls[n].startsWith("write"));
+        } else {
+            QCOMPARE(failure.nStep, Step::Write);
+            QCOMPARE(failure.nError, error);
+            QVERIFY(failure.bOldFileKept);
+            QCOMPARE(ReadFile(path), kOld);
+            QVERIFY(!fs.m_calls.contains("sync"));
+        }
+        QCOMPARE(Entries(dir.path()), QStringList{"contacts.vby"});
+    }
+
     // The data reaches the disk before the rename makes it the file, and the folder after it.
     void durableOrder() {
         QTemporaryDir dir;
@@ -240,6 +344,21 @@ private slots:
         QCOMPARE(::read(reader, buffer, sizeof buffer), qsizetype(16));
         ::close(reader);
         QCOMPARE(QByteArray(buffer), QByteArray("through the pipe"));
+        // A pipe's start cannot be written again: a write that needs it fails.
+        const auto one = [](QByteArray& piece) {
+            piece = "start";
+            return CSafeFile::Piece::End;
+        };
+        const auto head = [](QByteArray& bytes) {
+            bytes = "START";
+            return true;
+        };
+        const int reader2 = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK);
+        QVERIFY(reader2 >= 0);
+        QVERIFY(!CSafeFile::WritePieces(dir.filePath("pipe"), one, head, &failure));
+        QCOMPARE(failure.nStep, Step::Write);
+        QCOMPARE(failure.nError, ESPIPE);
+        ::close(reader2);
         struct stat info {};
         QCOMPARE(::stat(fifo.constData(), &info), 0);
         QVERIFY(S_ISFIFO(info.st_mode));
