@@ -14,21 +14,6 @@ bool IsBlank(const QByteArray& text) {
     return true;
 }
 
-// Line breaks and runs of blanks around them as ", ", for values that must stay on one line.
-QByteArray OneLine(const QByteArray& text) {
-    const qsizetype n = text.size();
-    if (n == 0 || (!text.contains('\n') && !text.contains('\r') && text[0] != ' ' &&
-                   text[0] != '\t' && text[n - 1] != ' ' && text[n - 1] != '\t'))
-        return text;
-    QList<QByteArray> parts;
-    for (const QByteArray& part : CContactMapper::NormaliseBreaks(text).split('\n')) {
-        const QByteArray trimmed = part.trimmed();
-        if (!trimmed.isEmpty())
-            parts.append(trimmed);
-    }
-    return parts.join(", ");
-}
-
 // Line breaks at the end of a street ("Main St\n") are not a further line.
 QByteArray TrimBreaks(QByteArray text) {
     while (!text.isEmpty() && (text.endsWith('\n') || text.endsWith('\r')))
@@ -43,7 +28,7 @@ void AppendWithLabel(QByteArray& text, const QByteArray& what, const QByteArray&
     text += what;
     if (label.isEmpty())
         return;
-    const QByteArray shown = OneLine(label);
+    const QByteArray shown = CContactMapper::OneLine(label);
     if (shown.isEmpty())
         return;
     text += " (";
@@ -52,7 +37,7 @@ void AppendWithLabel(QByteArray& text, const QByteArray& what, const QByteArray&
 }
 
 QByteArray WithLabel(const QByteArray& what, const QByteArray& label) {
-    const QByteArray shown = OneLine(label);
+    const QByteArray shown = CContactMapper::OneLine(label);
     return shown.isEmpty() ? what : what + " (" + shown + ')';
 }
 
@@ -60,18 +45,19 @@ QByteArray AddressLine(const CContactData::Address& address) {
     if (IsBlank(address.strStreet) && IsBlank(address.strPoBox) && IsBlank(address.strExtended) &&
         IsBlank(address.strCity) && IsBlank(address.strRegion) && IsBlank(address.strPostalCode) &&
         IsBlank(address.strCountry))
-        return OneLine(address.strFormatted);
+        return CContactMapper::OneLine(address.strFormatted);
     QList<QByteArray> parts;
     for (const QByteArray* part :
          {&address.strStreet, &address.strPoBox, &address.strExtended, &address.strCity})
         if (!IsBlank(*part))
-            parts.append(OneLine(*part));
-    const QByteArray regionPostal =
-        (OneLine(address.strRegion) + ' ' + OneLine(address.strPostalCode)).trimmed();
+            parts.append(CContactMapper::OneLine(*part));
+    const QByteArray regionPostal = (CContactMapper::OneLine(address.strRegion) + ' ' +
+                                     CContactMapper::OneLine(address.strPostalCode))
+                                        .trimmed();
     if (!regionPostal.isEmpty())
         parts.append(regionPostal);
     if (!IsBlank(address.strCountry))
-        parts.append(OneLine(address.strCountry));
+        parts.append(CContactMapper::OneLine(address.strCountry));
     return parts.join(", ");
 }
 
@@ -280,15 +266,15 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
     if (bExact) {
         person.m_strName = contact.strFullName;
     } else if (!IsBlank(contact.strFullName)) {
-        person.m_strName = OneLine(contact.strFullName);
+        person.m_strName = CContactMapper::OneLine(contact.strFullName);
     } else {
         QList<QByteArray> parts;
         for (const QByteArray& part : contact.nameParts)
             if (!IsBlank(part))
-                parts.append(OneLine(part));
+                parts.append(CContactMapper::OneLine(part));
         person.m_strName = parts.join(' ');
         if (person.m_strName.isEmpty())
-            person.m_strName = OneLine(contact.strOrganization);
+            person.m_strName = CContactMapper::OneLine(contact.strOrganization);
         if (person.m_strName.isEmpty()) {
             for (const CContactData::Value& email : contact.emails) {
                 if (!IsBlank(email.strValue)) {
@@ -311,15 +297,15 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
             AppendLine(notes, TrimBreaks(note));
     }
     if (!bExact) {
-        const QByteArray organization = OneLine(contact.strOrganization);
+        const QByteArray organization = CContactMapper::OneLine(contact.strOrganization);
         if (!organization.isEmpty() && organization != person.m_strName)
             AppendLine(extraLines, "Organization: " + organization);
         for (size_t i = 0; i < contact.emails.size(); ++i) {
             const CContactData::Value& email = contact.emails[i];
             if (qsizetype(i) == chosenEmail || IsBlank(email.strValue))
                 continue;
-            AppendLine(extraLines,
-                       WithLabel("E-mail", email.strLabel) + ": " + OneLine(email.strValue));
+            AppendLine(extraLines, WithLabel("E-mail", email.strLabel) + ": " +
+                                       CContactMapper::OneLine(email.strValue));
         }
         for (size_t i = 0; i < contact.addresses.size(); ++i) {
             const CContactData::Address& address = contact.addresses[i];
@@ -331,9 +317,9 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
         for (const CContactData::Value& other : contact.others) {
             if (IsBlank(other.strValue))
                 continue;
-            const QByteArray label = OneLine(other.strLabel);
+            const QByteArray label = CContactMapper::OneLine(other.strLabel);
             AppendLine(extraLines, (label.isEmpty() ? QByteArray("Other") : label) + ": " +
-                                       OneLine(other.strValue));
+                                       CContactMapper::OneLine(other.strValue));
         }
         if (!extraLines.isEmpty())
             AppendLine(notes, extraLines);
@@ -357,4 +343,31 @@ CPerson CContactMapper::ToPerson(const CContactData& contact) {
         person.m_groups.append(name);
     }
     return person;
+}
+
+QByteArray CContactMapper::OneLine(const QByteArray& text) {
+    const qsizetype n = text.size();
+    if (n == 0 || (!text.contains('\n') && !text.contains('\r') && text[0] != ' ' &&
+                   text[0] != '\t' && text[n - 1] != ' ' && text[n - 1] != '\t'))
+        return text;
+    QList<QByteArray> parts;
+    for (const QByteArray& part : NormaliseBreaks(text).split('\n')) {
+        const QByteArray trimmed = part.trimmed();
+        if (!trimmed.isEmpty())
+            parts.append(trimmed);
+    }
+    return parts.join(", ");
+}
+
+QByteArray CContactMapper::CleanLabel(QByteArray label, bool* pPreferred) {
+    label = label.trimmed();
+    if (label.startsWith('*')) {
+        label = label.mid(1).trimmed();
+        if (pPreferred)
+            *pPreferred = true;
+    }
+    if (label.compare("SMTP", Qt::CaseInsensitive) == 0 ||
+        label.compare("EX", Qt::CaseInsensitive) == 0)
+        return {};
+    return label;
 }

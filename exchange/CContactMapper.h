@@ -29,4 +29,10 @@ public:
     // A group name as it is kept: "* " prefixes dropped; empty for the memberships every contact
     // of an export carries ("* myContacts", "My Contacts", "Starred in Android").
     static QByteArray GroupName(const QByteArray& name);
+    // A label from a label column: trimmed, Google's "* " mark of the primary value dropped
+    // (`pPreferred` set when it was there), empty for labels that say nothing (SMTP, EX).
+    static QByteArray CleanLabel(QByteArray label, bool* pPreferred = nullptr);
+    // Line breaks and runs of blanks around them as ", ", for values that must stay on one line;
+    // a text with no line break and no blank or tab at either end is returned as it is.
+    static QByteArray OneLine(const QByteArray& text);
 };

@@ -2,6 +2,7 @@
 
 #include "CContactMapper.h"
 #include "CCsvParser.h"
+#include "CCsvQuickRow.h"
 #include "CHeaderMap.h"
 #include "CTextDecoder.h"
 #include "CVCardParser.h"
@@ -10,6 +11,7 @@
 #include <QSet>
 #include <cstring>
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -284,10 +286,15 @@ void FromCard(const CVCard& card, CExchangeReport& report, CContactData& contact
 struct CSink {
     const CContactReader::PersonFn& fnPerson;
     const CContactReader::DoneFn& fnDone;
+    const CContactReader::TextsFn& fnTexts;
     qsizetype nCount = 0;
     void Take(CPerson& person) {
         ++nCount;
         fnPerson(person);
+    }
+    void Take(const QByteArrayView* pTexts) {
+        ++nCount;
+        fnTexts(pTexts);
     }
 };
 
@@ -378,67 +385,6 @@ bool FindHeader(const QByteArray& whole, CHeaderFound& found) {
 
 using EKind = CHeaderMap::EKind;
 
-// Equal with ASCII letters folded to lower case.
-bool EqualFolded(QByteArrayView a, QByteArrayView b) {
-    if (a.size() != b.size())
-        return false;
-    for (qsizetype i = 0; i < a.size(); ++i) {
-        char x = a[i];
-        char y = b[i];
-        if (x >= 'A' && x <= 'Z')
-            x = char(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z')
-            y = char(y - 'A' + 'a');
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
-// A value that only repeats its column name, or an export default that means "empty". Looked at
-// for every cell, so it copies nothing.
-bool IsPlaceholder(const QByteArray& value, const CHeaderMap::Column& column) {
-    const QByteArrayView folded = QByteArrayView(value).trimmed();
-    if (folded.isEmpty())
-        return true;
-    if (EqualFolded(folded, column.strHeader))
-        return true;
-    if (column.kind == EKind::Other || column.kind == EKind::Unknown)
-        return EqualFolded(folded, "normal") || EqualFolded(folded, "false") ||
-               EqualFolded(folded, "unspecified") || folded == "0.0.00" || folded == "0/0/00";
-    return false;
-}
-
-QList<QByteArray> SplitMulti(const QByteArray& value) {
-    if (value.size() < 5 || !std::memchr(value.constData(), ':', size_t(value.size())) ||
-        !value.contains(" ::: "))
-        return {value};
-    QList<QByteArray> parts;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype at = value.indexOf(" ::: ", start);
-        parts.append(value.mid(start, at < 0 ? -1 : at - start));
-        if (at < 0)
-            break;
-        start = at + 5;
-    }
-    return parts;
-}
-
-// Google marks the primary value's type with "* ".
-QByteArray CleanLabel(QByteArray label, bool* pPreferred = nullptr) {
-    label = label.trimmed();
-    if (label.startsWith('*')) {
-        label = label.mid(1).trimmed();
-        if (pPreferred)
-            *pPreferred = true;
-    }
-    if (label.compare("SMTP", Qt::CaseInsensitive) == 0 ||
-        label.compare("EX", Qt::CaseInsensitive) == 0)
-        return {};
-    return label;
-}
-
 // Fills `contact` (emptied first, its storage reused) from a row of our own layout.
 void FromOwnRow(const QList<QByteArray>& fields, CContactData& contact) {
     contact.Clear();
@@ -457,7 +403,7 @@ void FromOwnRow(const QList<QByteArray>& fields, CContactData& contact) {
     contact.emails.push_back({{}, field(7)});
     contact.notes.append(field(8));
     if (!field(9).isEmpty())
-        contact.groups = SplitMulti(field(9));
+        contact.groups = CHeaderMap::SplitValues(field(9));
 }
 
 CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
@@ -472,7 +418,7 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
     for (qsizetype i = 0; i < n; ++i) {
         const CHeaderMap::Column& column = map.m_columns[size_t(i)];
         const QByteArray& value = fields[i];
-        if (column.kind == EKind::Ignore || IsPlaceholder(value, column))
+        if (column.kind == EKind::Ignore || CHeaderMap::IsPlaceholder(value, column))
             continue;
         const int slot = column.nSlot;
         auto address = [&]() -> CContactData::Address& {
@@ -517,13 +463,13 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
             contact.others.push_back({"Title", value});
             break;
         case EKind::Email:
-            emails[slot] += SplitMulti(value);
+            emails[slot] += CHeaderMap::SplitValues(value);
             break;
         case EKind::EmailLabel:
             emailLabels[slot] = value;
             break;
         case EKind::Phone:
-            phones[slot] += SplitMulti(value);
+            phones[slot] += CHeaderMap::SplitValues(value);
             if (!column.strLabel.isEmpty())
                 phoneLabels[slot] = column.strLabel;
             break;
@@ -559,16 +505,16 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
         case EKind::AddressLabel: {
             bool bPreferred = false;
             CContactData::Address& a = addresses[slot];
-            a.strLabel = CleanLabel(value, &bPreferred);
+            a.strLabel = CContactMapper::CleanLabel(value, &bPreferred);
             a.bPreferred = bPreferred;
             break;
         }
         case EKind::Website:
             if (slot >= 5000) { // a column of its own, labelled by its name
-                for (const QByteArray& site : SplitMulti(value))
+                for (const QByteArray& site : CHeaderMap::SplitValues(value))
                     contact.others.push_back({column.strLabel, site.trimmed()});
             } else {
-                websites[slot] += SplitMulti(value);
+                websites[slot] += CHeaderMap::SplitValues(value);
             }
             break;
         case EKind::WebsiteLabel:
@@ -593,7 +539,7 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
             contact.notes.append(value);
             break;
         case EKind::Groups:
-            for (const QByteArray& group : SplitMulti(value))
+            for (const QByteArray& group : CHeaderMap::SplitValues(value))
                 for (const QByteArray& part : group.split(';'))
                     if (!part.trimmed().isEmpty())
                         contact.groups.append(part.trimmed());
@@ -602,7 +548,7 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
             pairLabels[slot] = value;
             break;
         case EKind::LabelledValue:
-            pairValues[slot] += SplitMulti(value);
+            pairValues[slot] += CHeaderMap::SplitValues(value);
             if (!pairLabels.count(slot))
                 pairLabels[slot] = {};
             services[slot + 100000] = column.strLabel;
@@ -627,7 +573,7 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
 
     for (auto& [slot, values] : emails) {
         bool bPreferred = false;
-        const QByteArray label = CleanLabel(emailLabels[slot], &bPreferred);
+        const QByteArray label = CContactMapper::CleanLabel(emailLabels[slot], &bPreferred);
         for (const QByteArray& value : values)
             if (!value.trimmed().isEmpty()) {
                 contact.emails.push_back({label, value.trimmed(), bPreferred});
@@ -636,7 +582,7 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
     }
     for (auto& [slot, values] : phones) {
         bool bPreferred = false;
-        const QByteArray label = CleanLabel(phoneLabels[slot], &bPreferred);
+        const QByteArray label = CContactMapper::CleanLabel(phoneLabels[slot], &bPreferred);
         // One number a line, also when a cell holds several lines.
         for (const QByteArray& value : values)
             for (const QByteArray& line : CContactMapper::NormaliseBreaks(value).split('\n'))
@@ -655,7 +601,7 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
         contact.others.push_back({"Birthday", date});
     }
     for (auto& [slot, values] : websites) {
-        const QByteArray label = CleanLabel(websiteLabels[slot]);
+        const QByteArray label = CContactMapper::CleanLabel(websiteLabels[slot]);
         const QByteArray what =
             label.isEmpty() ? QByteArray("Web page") : "Web page (" + label + ')';
         for (const QByteArray& value : values)
@@ -664,8 +610,8 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
     }
     for (auto& [slot, values] : pairValues) {
         const QByteArray kind = services[slot + 100000];
-        const QByteArray label = CleanLabel(pairLabels[slot]);
-        const QList<QByteArray> serviceList = SplitMulti(services[slot]);
+        const QByteArray label = CContactMapper::CleanLabel(pairLabels[slot]);
+        const QList<QByteArray> serviceList = CHeaderMap::SplitValues(services[slot]);
         for (qsizetype k = 0; k < values.size(); ++k) {
             const QByteArray value = values[k].trimmed();
             if (value.isEmpty())
@@ -697,6 +643,11 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink
     QList<QByteArray> fields;
     const bool bOwn = found.map.IsOwnLayout();
     CContactData own;
+    // Rows of the common shape skip the contact and the entry when the caller takes texts.
+    std::optional<CCsvQuickRow> quick;
+    if (sink.fnTexts && !bOwn)
+        quick.emplace(found.map);
+    QByteArrayView texts[CCsvQuickRow::Count];
     while (parser.Next(fields)) {
         // Blank lines are no rows; in our own layout a row of empty fields is an empty entry.
         bool bEmpty = true;
@@ -717,7 +668,9 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink
                 *pError = kTooMany;
             return false;
         }
-        if (bOwn) {
+        if (quick && quick->Build(fields, texts)) {
+            sink.Take(texts);
+        } else if (bOwn) {
             FromOwnRow(fields, own);
             CPerson person = CContactMapper::ToPerson(own);
             sink.Take(person);
@@ -758,7 +711,7 @@ bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result
     const PersonFn take = [&result](CPerson& person) {
         result.people.push_back(std::move(person));
     };
-    if (!Read(bytes, format, result, take, false, pError, {})) {
+    if (!Read(bytes, format, result, take, {}, false, pError, {})) {
         result.people.clear();
         return false;
     }
@@ -768,17 +721,24 @@ bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result
 bool CContactReader::ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
                               const PersonFn& fnPerson, QString* pError, const DoneFn& fnDone) {
     result = Result();
-    return Read(bytes, format, result, fnPerson, true, pError, fnDone);
+    return Read(bytes, format, result, fnPerson, {}, true, pError, fnDone);
+}
+
+bool CContactReader::ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
+                              const PersonFn& fnPerson, const TextsFn& fnTexts, QString* pError,
+                              const DoneFn& fnDone) {
+    result = Result();
+    return Read(bytes, format, result, fnPerson, fnTexts, true, pError, fnDone);
 }
 
 bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result& result,
-                          const PersonFn& fnPerson, bool bViews, QString* pError,
-                          const DoneFn& fnDone) {
+                          const PersonFn& fnPerson, const TextsFn& fnTexts, bool bViews,
+                          QString* pError, const DoneFn& fnDone) {
     const QByteArray text = CTextDecoder::ToUtf8(bytes);
     if (format == EContactFormat::Auto)
         format = DetectText(text.left(kSniffBytes));
     result.format = format;
-    CSink sink{fnPerson, fnDone};
+    CSink sink{fnPerson, fnDone, fnTexts};
     bool bOk = false;
     if (format == EContactFormat::VCard) {
         bOk = ReadVCards(text, result, sink, pError);

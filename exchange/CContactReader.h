@@ -5,6 +5,7 @@
 #include <CPerson.h>
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -52,7 +53,19 @@ public:
                          const PersonFn& fnPerson, QString* pError = nullptr,
                          const DoneFn& fnDone = {});
 
+    // The nine texts of an entry without groups, in the order a contact file stores them
+    // (name, address, city, state, ZIP, country, phone, notes, e-mail).
+    using TextsFn = std::function<void(const QByteArrayView* pTexts)>;
+    // Reads as ReadEach does, but hands the common rows of a CSV file (one value a cell, on one
+    // line, no groups) to `fnTexts` as the nine texts of their entry, without making a CPerson;
+    // every other contact goes to `fnPerson`. The entries are the ones ReadEach gives, in the
+    // same order. The texts are good until `fnTexts` returns.
+    static bool ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
+                         const PersonFn& fnPerson, const TextsFn& fnTexts, QString* pError,
+                         const DoneFn& fnDone);
+
 private:
     static bool Read(const QByteArray& bytes, EContactFormat format, Result& result,
-                     const PersonFn& fnPerson, bool bViews, QString* pError, const DoneFn& fnDone);
+                     const PersonFn& fnPerson, const TextsFn& fnTexts, bool bViews, QString* pError,
+                     const DoneFn& fnDone);
 };

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QString>
+#include <cstring>
 
 namespace {
 
@@ -390,4 +391,59 @@ CHeaderMap CHeaderMap::Recognise(const QList<QByteArray>& cells) {
     map.m_bHeader = map.m_bOwn ||
                     (bNameLike && map.m_nRecognised >= 2 && map.m_nRecognised * 10 >= nonEmpty * 6);
     return map;
+}
+
+namespace {
+
+// Equal with ASCII letters folded to lower case.
+bool EqualFolded(QByteArrayView a, QByteArrayView b) {
+    if (a.size() != b.size())
+        return false;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        char x = a[i];
+        char y = b[i];
+        if (x >= 'A' && x <= 'Z')
+            x = char(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = char(y - 'A' + 'a');
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
+const QByteArrayView kSeveral = " ::: ";
+
+} // namespace
+
+bool CHeaderMap::IsPlaceholder(QByteArrayView value, const Column& column) {
+    const QByteArrayView folded = value.trimmed();
+    if (folded.isEmpty())
+        return true;
+    if (EqualFolded(folded, column.strHeader))
+        return true;
+    if (column.kind == EKind::Other || column.kind == EKind::Unknown)
+        return EqualFolded(folded, "normal") || EqualFolded(folded, "false") ||
+               EqualFolded(folded, "unspecified") || folded == "0.0.00" || folded == "0/0/00";
+    return false;
+}
+
+bool CHeaderMap::HoldsSeveral(QByteArrayView value) {
+    return value.size() >= kSeveral.size() &&
+           std::memchr(value.data(), ':', size_t(value.size())) && value.contains(kSeveral);
+}
+
+QList<QByteArray> CHeaderMap::SplitValues(const QByteArray& value) {
+    if (!HoldsSeveral(value))
+        return {value};
+    QList<QByteArray> parts;
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype at = value.indexOf(kSeveral, start);
+        parts.append(value.mid(start, at < 0 ? -1 : at - start));
+        if (at < 0)
+            break;
+        start = at + kSeveral.size();
+    }
+    return parts;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <vector>
 
@@ -69,6 +70,14 @@ public:
     qsizetype Recognised() const { return m_nRecognised; }
 
     std::vector<Column> m_columns;
+
+    // True for a value that only repeats its column name, or an export default that means
+    // "empty" (blank, "normal", "false", "0.0.00"...): such a value is no value. Copies nothing.
+    static bool IsPlaceholder(QByteArrayView value, const Column& column);
+    // A cell that holds several values (" ::: " between them, as Google writes them).
+    static bool HoldsSeveral(QByteArrayView value);
+    // The values of a cell: the parts between " ::: ", else the cell itself.
+    static QList<QByteArray> SplitValues(const QByteArray& value);
 
 private:
     bool m_bHeader = false;

@@ -294,7 +294,9 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
         if (pReadTo > pReleased && pReadTo <= pEnd && pReadTo - pReleased >= 2 * 1024 * 1024)
             pReleased = CDelimitedBatch::ReleaseRead(pReleased, pReadTo);
     };
-    const bool bRead = CContactReader::ReadEach(bytes, format, result, take, &error, done);
+    const auto takeTexts = [&](const QByteArrayView* pTexts) { writer.Add(pTexts); };
+    const bool bRead =
+        CContactReader::ReadEach(bytes, format, result, take, takeTexts, &error, done);
     bytes = QByteArray();
     if (!bRead) {
         *pError = error.isEmpty()

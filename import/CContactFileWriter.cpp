@@ -86,6 +86,19 @@ void CContactFileWriter::Add(const CPerson& person) {
     ++m_nCount;
 }
 
+void CContactFileWriter::Add(const QByteArrayView* pTexts) {
+    qsizetype need = 2;
+    for (int k = 0; k < 9; ++k)
+        need += 7 + pTexts[k].size();
+    char* p = Room(need);
+    for (int k = 0; k < 9; ++k)
+        p = PutText(p, pTexts[k]);
+    *p++ = 0; // no groups
+    *p++ = 0;
+    m_nUsed = p - m_buffer.constData();
+    ++m_nCount;
+}
+
 QByteArray CContactFileWriter::Finish(const QList<QByteArray>& groups, quint32 time) {
     CArchive head;
     head.WriteDWord(CPerson::kCurrentVersion);

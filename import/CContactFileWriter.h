@@ -18,6 +18,8 @@ public:
 
     // Writes one record, in the current layout.
     void Add(const CPerson& person);
+    // Writes one record without groups from its nine texts, in the order the file stores them.
+    void Add(const QByteArrayView* pTexts);
     // The records written so far.
     qsizetype Count() const { return m_nCount; }
     // The whole file: the layout version, `groups`, the count, the records, the Notes label
