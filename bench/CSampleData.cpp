@@ -83,7 +83,9 @@ QByteArray CSampleData::TabLine(int index) {
     const CPerson person = MakePerson(index);
     QByteArray street = person.m_strAddress;
     street.replace("\r\n", " ");
-    const QByteArray phone = person.m_strPhone.left(person.m_strPhone.indexOf('\r'));
+    // The first number only; an entry with one number has no line break (left(-1) is empty).
+    const qsizetype end = person.m_strPhone.indexOf('\r');
+    const QByteArray phone = end < 0 ? person.m_strPhone : person.m_strPhone.left(end);
     return person.m_strName + '\t' + street + '\t' + person.m_strCity + '\t' + person.m_strState +
            '\t' + person.m_strZip + '\t' + phone.mid(5) + '\t' + person.m_strEmail;
 }
