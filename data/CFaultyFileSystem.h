@@ -25,6 +25,8 @@ public:
         // negative value counts back from the end of the data handed to the first write (-1: all
         // but the last byte are written).
         FailWrite,
+        // Starting the writeback of written bytes (a hint, whose failure the writer ignores).
+        FailWriteback,
         FailSync,
         FailClose,
         FailRename,
@@ -39,6 +41,7 @@ public:
     int Open(const char* path, int flags, mode_t mode) override;
     ssize_t Write(int fd, const void* data, size_t size) override;
     ssize_t WriteAt(int fd, const void* data, size_t size, off_t offset) override;
+    int StartWriteback(int fd, off_t offset, off_t size) override;
     int Sync(int fd) override;
     int Close(int fd) override;
     int Rename(const char* from, const char* to) override;
@@ -51,10 +54,17 @@ public:
     // Every other write and fsync is interrupted (EINTR) before it is carried out.
     bool m_bInterrupt = false;
 
-    // What the writer did: the calls in order ("open PATH", "write", "write at OFFSET", "sync",
-    // "close", "rename"), and the bytes its writes took.
+    // What the writer did: the calls in order ("open PATH", "write", "write at OFFSET",
+    // "writeback OFFSET+SIZE", "sync", "close", "rename"), and the bytes its writes took.
     QList<QByteArray> m_calls;
     qint64 m_nWritten = 0;
+    // Each writeback started: its range, and the bytes written by then.
+    struct SWriteback {
+        qint64 nOffset = 0;
+        qint64 nSize = 0;
+        qint64 nWrittenBefore = 0;
+    };
+    QList<SWriteback> m_writebacks;
 
 private:
     bool Interrupted();
@@ -136,6 +146,17 @@ inline ssize_t CFaultyFileSystem::WriteAt(int fd, const void* data, size_t size,
     if (written > 0)
         m_nWritten += written;
     return written;
+}
+
+inline int CFaultyFileSystem::StartWriteback(int fd, off_t offset, off_t size) {
+    m_calls.append("writeback " + QByteArray::number(qint64(offset)) + '+' +
+                   QByteArray::number(qint64(size)));
+    m_writebacks.append({qint64(offset), qint64(size), m_nWritten});
+    if (m_nFault == FailWriteback) {
+        errno = m_nError;
+        return -1;
+    }
+    return ::sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);
 }
 
 inline int CFaultyFileSystem::Sync(int fd) {

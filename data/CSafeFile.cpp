@@ -6,11 +6,14 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 // The system's own calls, in use unless a test puts a double in place.
@@ -26,6 +29,9 @@ public:
     }
     ssize_t WriteAt(int fd, const void* data, size_t size, off_t offset) override {
         return ::pwrite(fd, data, size, offset);
+    }
+    int StartWriteback(int fd, off_t offset, off_t size) override {
+        return ::sync_file_range(fd, offset, size, SYNC_FILE_RANGE_WRITE);
     }
     int Sync(int fd) override { return ::fsync(fd); }
     int Close(int fd) override { return ::close(fd); }
@@ -59,12 +65,11 @@ bool Fail(CSafeFile::SFailure* pFailure, Step step, int error, bool bOldFileKept
     return false;
 }
 
-// Writes all of `bytes` to `fd`: a write may take fewer bytes than asked, or be interrupted
-// before it takes any, so it is repeated until everything is written or it fails. Returns 0,
-// or the error.
-int WriteAll(IFileSystem& fs, int fd, const QByteArray& bytes) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
+// Writes all of `size` bytes at `data` to `fd`: a write may take fewer bytes than asked, or be
+// interrupted before it takes any, so it is repeated until everything is written or it fails.
+// Returns 0, or the error.
+int WriteAll(IFileSystem& fs, int fd, const char* data, qsizetype size) {
+    qsizetype left = size;
     while (left > 0) {
         const ssize_t written = fs.Write(fd, data, size_t(left));
         if (written < 0) {
@@ -80,6 +85,54 @@ int WriteAll(IFileSystem& fs, int fd, const QByteArray& bytes) {
     }
     return 0;
 }
+
+// The disk is started on written bytes once this many have gathered, and a large piece is
+// written in slices of this size, so that the disk writes the start of the file while the rest
+// is still being built and copied, and the final fsync has little left to wait for. Fewer,
+// larger steps cost fewer calls; smaller ones start the disk sooner.
+constexpr qsizetype kWritebackStep = 1024 * 1024;
+// Writeback is started on whole pages only: a page still being filled would be written twice.
+constexpr off_t kPageSize = 4096;
+
+// Writes a file's bytes one piece after another, starting the disk on them as they come.
+class CStream {
+public:
+    CStream(IFileSystem& fs, int fd, bool bWriteback)
+        : m_fs(fs), m_fd(fd), m_bWriteback(bWriteback) {}
+
+    // Appends `bytes`; 0, or the error.
+    int Write(const QByteArray& bytes) {
+        const char* data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const qsizetype size = m_bWriteback ? std::min(left, kWritebackStep) : left;
+            if (const int error = WriteAll(m_fs, m_fd, data, size))
+                return error;
+            data += size;
+            left -= size;
+            m_nWritten += size;
+            StartWriteback();
+        }
+        return 0;
+    }
+
+private:
+    void StartWriteback() {
+        const off_t end = m_nWritten / kPageSize * kPageSize;
+        if (!m_bWriteback || end - m_nStarted < kWritebackStep)
+            return;
+        // Only a hint: where it fails, the fsync writes everything all the same, and reports
+        // any failure of the disk.
+        m_fs.StartWriteback(m_fd, m_nStarted, end - m_nStarted);
+        m_nStarted = end;
+    }
+
+    IFileSystem& m_fs;
+    const int m_fd;
+    const bool m_bWriteback;
+    off_t m_nWritten = 0;
+    off_t m_nStarted = 0;
+};
 
 // Writes all of `bytes` at `offset` of `fd`, repeating short and interrupted writes as WriteAll
 // does. Returns 0, or the error.
@@ -106,7 +159,8 @@ int WriteAllAt(IFileSystem& fs, int fd, const QByteArray& bytes, off_t offset) {
 // over the first piece; 0, or the error (ECANCELED when the source failed, or the new start was
 // refused or is not as long as the first piece).
 int WritePiecesTo(IFileSystem& fs, int fd, const CSafeFile::FnNextPiece& fnNext,
-                  const CSafeFile::FnHead& fnHead) {
+                  const CSafeFile::FnHead& fnHead, bool bWriteback) {
+    CStream stream(fs, fd, bWriteback);
     QByteArray piece;
     // The size of the first piece that had bytes: the start the head replaces.
     qsizetype nFirst = -1;
@@ -117,7 +171,7 @@ int WritePiecesTo(IFileSystem& fs, int fd, const CSafeFile::FnNextPiece& fnNext,
             return ECANCELED;
         if (nFirst < 0 && !piece.isEmpty())
             nFirst = piece.size();
-        if (const int error = WriteAll(fs, fd, piece))
+        if (const int error = stream.Write(piece))
             return error;
         if (next == CSafeFile::Piece::End)
             break;
@@ -131,6 +185,39 @@ int WritePiecesTo(IFileSystem& fs, int fd, const CSafeFile::FnNextPiece& fnNext,
         return ECANCELED;
     return WriteAllAt(fs, fd, head, 0);
 }
+
+// The file being replaced, held open across the rename. The rename drops the old file's last
+// name, and the system then frees its cached pages and its blocks at once, inside the rename:
+// milliseconds for a file of megabytes, which the save would wait for. Held open, the old file
+// is freed only when it is let go, which a thread of its own does once the save is done.
+// Small files are not held: a thread costs more than freeing them.
+class COldFile {
+public:
+    COldFile(const QByteArray& path, off_t size)
+        : m_fd(size >= kHeldSize ? ::open(path.constData(), O_RDONLY | O_CLOEXEC) : -1) {}
+    ~COldFile() {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    COldFile(const COldFile&) = delete;
+    COldFile& operator=(const COldFile&) = delete;
+
+    // Lets go of the file on another thread, where the system frees it.
+    void ReleaseLater() {
+        if (m_fd < 0)
+            return;
+        try {
+            std::thread([fd = m_fd] { ::close(fd); }).detach();
+            m_fd = -1;
+        } catch (const std::system_error&) {
+            // No thread to be had: the destructor closes it here.
+        }
+    }
+
+private:
+    static constexpr off_t kHeldSize = 1024 * 1024;
+    int m_fd;
+};
 
 // A source of one piece: the whole of `bytes`.
 CSafeFile::FnNextPiece Whole(const QByteArray& bytes) {
@@ -165,7 +252,7 @@ bool WriteInPlace(IFileSystem& fs, const QByteArray& target, const CSafeFile::Fn
     const int fd = fs.Open(target.constData(), O_WRONLY | O_CLOEXEC, 0);
     if (fd < 0)
         return Fail(pFailure, Step::Create, errno, false);
-    if (const int error = WritePiecesTo(fs, fd, fnNext, fnHead)) {
+    if (const int error = WritePiecesTo(fs, fd, fnNext, fnHead, false)) {
         fs.Close(fd);
         return Fail(pFailure, Step::Write, error, false);
     }
@@ -276,7 +363,7 @@ bool CSafeFile::WritePieces(const QString& path, const FnNextPiece& fnNext, cons
         if (old.st_uid != ::geteuid() || old.st_gid != ::getegid())
             (void)::fchown(fd, old.st_uid, old.st_gid);
     }
-    if (const int error = WritePiecesTo(fs, fd, fnNext, fnHead))
+    if (const int error = WritePiecesTo(fs, fd, fnNext, fnHead, true))
         return abandon(Step::Write, error);
     // The data must be on disk before the rename makes it the file: otherwise a power cut could
     // leave the new name on blocks never written.
@@ -289,6 +376,7 @@ bool CSafeFile::WritePieces(const QString& path, const FnNextPiece& fnNext, cons
         ::unlink(temp.constData());
         return Fail(pFailure, Step::Close, error, bExists);
     }
+    COldFile oldFile(target, bExists ? old.st_size : 0);
     if (fs.Rename(temp.constData(), target.constData()) != 0) {
         const int error = errno;
         ::unlink(temp.constData());
@@ -303,5 +391,6 @@ bool CSafeFile::WritePieces(const QString& path, const FnNextPiece& fnNext, cons
         SyncFile(fs, dirFd);
         fs.Close(dirFd);
     }
+    oldFile.ReleaseLater();
     return true;
 }

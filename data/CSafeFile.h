@@ -10,6 +10,11 @@
 // after the rename. A full disk or a power cut therefore never leaves a short or empty file in
 // place of a good one. Every file either program writes goes through here, and every system call
 // it makes goes through IFileSystem.
+//
+// Large files are written in steps, and the disk is started on each step at once, so that it
+// works while the rest is built and copied and the final fsync has little left to do. A large
+// file being replaced is let go on a thread of its own after the save: freeing its cached pages
+// and blocks takes milliseconds that nobody needs to wait for.
 class CSafeFile {
 public:
     // Where a failed write stopped.

@@ -288,6 +288,90 @@ private slots:
         QCOMPARE(Entries(dir.path()), QStringList{"contacts.vby"});
     }
 
+    // A large file: the disk is started on the bytes as they are written, in whole pages that
+    // follow each other from the start, each only once written and all before the fsync; the
+    // hint failing changes nothing. A small file is written and synced alone.
+    void writebackStartedAsWritten_data() {
+        QTest::addColumn<qint64>("nSize");
+        QTest::addColumn<int>("nPieceSize");
+        QTest::addColumn<bool>("bHintFails");
+        QTest::newRow("small file") << qint64(5000) << 5000 << false;
+        QTest::newRow("one large piece") << qint64(3500001) << 3500001 << false;
+        QTest::newRow("pieces of odd sizes") << qint64(3000000) << 77777 << false;
+        QTest::newRow("hint refused") << qint64(3000000) << 300001 << true;
+    }
+    void writebackStartedAsWritten() {
+        QFETCH(qint64, nSize);
+        QFETCH(int, nPieceSize);
+        QFETCH(bool, bHintFails);
+        QByteArray bytes(nSize, Qt::Uninitialized);
+        for (qint64 i = 0; i < nSize; ++i)
+            bytes[i] = char('a' + (i * 7 + i / 4096) % 26);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("contacts.vby");
+        WriteOld(path);
+        CFaultyFileSystem fs(bHintFails ? Fault::FailWriteback : Fault::None);
+        fs.m_nError = ENOSYS;
+        qint64 nHanded = 0;
+        const auto next = [&](QByteArray& piece) {
+            piece = bytes.mid(nHanded, nPieceSize);
+            nHanded += piece.size();
+            return nHanded < nSize ? CSafeFile::Piece::More : CSafeFile::Piece::End;
+        };
+        CSafeFile::SFailure failure;
+        QVERIFY2(CSafeFile::WritePieces(path, next, &failure), qPrintable(failure.strReason));
+        QCOMPARE(ReadFile(path), bytes);
+
+        qint64 nStarted = 0;
+        for (const auto& writeback : fs.m_writebacks) {
+            QCOMPARE(writeback.nOffset, nStarted);
+            QVERIFY(writeback.nSize > 0);
+            QCOMPARE((writeback.nOffset + writeback.nSize) % 4096, 0);
+            QVERIFY(writeback.nOffset + writeback.nSize <= writeback.nWrittenBefore);
+            nStarted += writeback.nSize;
+        }
+        if (nSize < 1024 * 1024) {
+            QVERIFY(fs.m_writebacks.isEmpty());
+        } else {
+            // Most of the file was under way before the fsync was asked for.
+            QVERIFY2(nStarted > nSize / 2, qPrintable(QString::number(nStarted)));
+            qsizetype nLastHint = -1;
+            for (qsizetype n = 0; n < fs.m_calls.size(); ++n)
+                if (fs.m_calls[n].startsWith("writeback"))
+                    nLastHint = n;
+            QVERIFY(fs.m_calls.indexOf("sync") > nLastHint);
+        }
+        QCOMPARE(Entries(dir.path()), QStringList{"contacts.vby"});
+    }
+
+    // Replacing a large file lets go of the old one once the save is done: no descriptor of a
+    // replaced file is left open, however many saves there were.
+    void replacedFilesLetGo() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("contacts.vby");
+        QByteArray bytes(3 * 1024 * 1024, 'x');
+        for (int i = 0; i < 4; ++i) {
+            bytes[0] = char('0' + i);
+            QVERIFY(CSafeFile::Write(path, bytes));
+        }
+        QCOMPARE(ReadFile(path), bytes);
+        // Descriptors of this process open on a file of the folder, the replaced ones included.
+        const auto openDeleted = [&dir] {
+            int nOpen = 0;
+            const QDir fds(QStringLiteral("/proc/self/fd"));
+            for (const QString& fd : fds.entryList(QDir::AllEntries | QDir::System)) {
+                char target[4096];
+                const ssize_t size = ::readlink(QFile::encodeName(fds.filePath(fd)).constData(),
+                                                target, sizeof target);
+                if (size > 0 && QByteArray(target, size).startsWith(QFile::encodeName(dir.path())))
+                    ++nOpen;
+            }
+            return nOpen;
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(openDeleted(), 0, 5000);
+        QCOMPARE(Entries(dir.path()), QStringList{"contacts.vby"});
+    }
+
     void shortAndInterruptedWrites_data() {
         QTest::addColumn<qint64>("maxWrite");
         QTest::addColumn<bool>("interrupt");
