@@ -170,6 +170,15 @@ void CArchive::Grow(qsizetype count) {
     m_nRoom = size - stored;
 }
 
+void CArchive::StoreInto(QByteArray&& buffer) {
+    m_buffer = std::move(buffer);
+    // All of its memory is room: growing the size within the capacity allocates nothing (and a
+    // buffer shared elsewhere is copied first, as any change would).
+    m_buffer.resize(m_buffer.capacity());
+    m_pOut = m_buffer.data();
+    m_nRoom = m_buffer.size();
+}
+
 void CArchive::Reserve(qsizetype count) {
     if (count <= m_nRoom)
         return;

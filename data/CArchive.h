@@ -93,6 +93,9 @@ public:
 
     // Makes room for `count` more bytes to be stored without growing the buffer again.
     void Reserve(qsizetype count);
+    // Before anything is stored: stores into the memory of `buffer` (taken from it), so that a
+    // caller building a file piece by piece can hand each piece's memory back for the next.
+    void StoreInto(QByteArray&& buffer);
 
     // The bytes stored so far.
     const QByteArray& Buffer() const;

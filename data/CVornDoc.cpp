@@ -1,6 +1,7 @@
 #include "CVornDoc.h"
 
 #include "CArchive.h"
+#include "CContactFilePieces.h"
 #include "CRecordBlock.h"
 #include "CSafeFile.h"
 
@@ -233,9 +234,18 @@ bool CVornDoc::OnSaveDocument(const QString& path, QString* pError) {
                           .arg(path);
         return false;
     }
-    const QByteArray bytes = SaveToBytes();
-    if (!CSafeFile::Write(path, bytes, pError))
+    // The file is built a slice of entries at a time, each written while the next is built.
+    m_nVersion = kVersion;
+    CContactFilePieces pieces(*this);
+    CSafeFile::SFailure failure;
+    if (!CSafeFile::WritePieces(
+            path, [&pieces](QByteArray& piece) { return pieces.Next(piece); }, &failure)) {
+        if (pieces.OutOfMemory())
+            failure.strReason = QStringLiteral("there is not enough memory to write it");
+        if (pError)
+            *pError = CSafeFile::Message(path, failure);
         return false;
+    }
     SetModifiedFlag(false);
     return true;
 }
