@@ -12,6 +12,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -284,18 +285,37 @@ void FromCard(const CVCard& card, CExchangeReport& report, CContactData& contact
 
 // Takes each contact as it is read; counts them.
 struct CSink {
-    const CContactReader::PersonFn& fnPerson;
-    const CContactReader::DoneFn& fnDone;
-    const CContactReader::TextsFn& fnTexts;
+    CContactReader::IPartSink& part;
+    bool bTexts = false; // the part takes the common CSV rows as texts
     qsizetype nCount = 0;
     void Take(CPerson& person) {
         ++nCount;
-        fnPerson(person);
+        part.TakePerson(person);
     }
     void Take(const QByteArrayView* pTexts) {
         ++nCount;
-        fnTexts(pTexts);
+        part.TakeTexts(pTexts);
     }
+};
+
+// The functions of ReadEach as a part.
+class CFunctionSink : public CContactReader::IPartSink {
+public:
+    CFunctionSink(const CContactReader::PersonFn& fnPerson, const CContactReader::TextsFn& fnTexts,
+                  const CContactReader::DoneFn& fnDone)
+        : m_fnPerson(fnPerson), m_fnTexts(fnTexts), m_fnDone(fnDone) {}
+    void TakePerson(CPerson& person) override { m_fnPerson(person); }
+    void TakeTexts(const QByteArrayView* pTexts) override { m_fnTexts(pTexts); }
+    void Done(const char* pReadTo) override {
+        if (m_fnDone)
+            m_fnDone(pReadTo);
+    }
+    void Forget() override {}
+
+private:
+    const CContactReader::PersonFn& m_fnPerson;
+    const CContactReader::TextsFn& m_fnTexts;
+    const CContactReader::DoneFn& m_fnDone;
 };
 
 bool ReadVCards(const QByteArray& text, CContactReader::Result& result, CSink& sink,
@@ -631,24 +651,20 @@ CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {
     return contact;
 }
 
-bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink, bool bViews,
-             QString* pError) {
-    CHeaderFound found;
-    if (!FindHeader(text, found)) {
-        if (pError)
-            *pError = QStringLiteral("The file has no header row naming its columns.");
-        return false;
-    }
-    CCsvParser parser(text, found.cDelimiter, found.nStart, found.nLine, bViews);
+// Reads the rows from where `parser` stands on, until the first row that starts at or after
+// `until`, into `sink`; tells the part what is read when `bDone`. False with `pError` set when
+// the part holds too many contacts.
+bool ReadRows(const QByteArray& text, CCsvParser& parser, const CHeaderMap& map, CSink& sink,
+              bool bDone, qsizetype until, QString* pError) {
     QList<QByteArray> fields;
-    const bool bOwn = found.map.IsOwnLayout();
+    const bool bOwn = map.IsOwnLayout();
     CContactData own;
-    // Rows of the common shape skip the contact and the entry when the caller takes texts.
+    // Rows of the common shape skip the contact and the entry when the part takes texts.
     std::optional<CCsvQuickRow> quick;
-    if (sink.fnTexts && !bOwn)
-        quick.emplace(found.map);
+    if (sink.bTexts && !bOwn)
+        quick.emplace(map);
     QByteArrayView texts[CCsvQuickRow::Count];
-    while (parser.Next(fields)) {
+    while (parser.Position() < until && parser.Next(fields)) {
         // Blank lines are no rows; in our own layout a row of empty fields is an empty entry.
         bool bEmpty = true;
         for (const QByteArray& field : fields) {
@@ -675,13 +691,71 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink
             CPerson person = CContactMapper::ToPerson(own);
             sink.Take(person);
         } else {
-            CPerson person = CContactMapper::ToPerson(FromRow(found.map, fields));
+            CPerson person = CContactMapper::ToPerson(FromRow(map, fields));
             sink.Take(person);
         }
-        if (sink.fnDone) {
+        if (bDone) {
+            // The fields may point into the bytes given up.
             fields.clear();
-            sink.fnDone(text.constData() + parser.Position());
+            sink.part.Done(text.constData() + parser.Position());
         }
+    }
+    return true;
+}
+
+// Below this many bytes of rows a second thread costs more than it saves.
+constexpr qsizetype kMinSplitBytes = 1024 * 1024;
+
+bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink, CSink* pSecond,
+             bool bViews, QString* pError) {
+    CHeaderFound found;
+    if (!FindHeader(text, found)) {
+        if (pError)
+            *pError = QStringLiteral("The file has no header row naming its columns.");
+        return false;
+    }
+    bool bGroups = found.map.IsOwnLayout();
+    for (const CHeaderMap::Column& column : found.map.m_columns)
+        bGroups = bGroups || column.kind == CHeaderMap::EKind::Groups;
+    sink.part.Begin(bGroups);
+    CCsvParser parser(text, found.cDelimiter, found.nStart, found.nLine, bViews);
+    // The guess where the second part starts: the line after the middle of the rows.
+    qsizetype split = text.size();
+    if (pSecond && text.size() - found.nStart >= kMinSplitBytes) {
+        const qsizetype middle = found.nStart + (text.size() - found.nStart) / 2;
+        const qsizetype end = text.indexOf('\n', middle);
+        if (end >= 0 && end + 1 < text.size())
+            split = end + 1;
+    }
+    if (split == text.size()) {
+        if (!ReadRows(text, parser, found.map, sink, true, text.size(), pError))
+            return false;
+        result.report.warnings += parser.Warnings();
+        return true;
+    }
+
+    CCsvParser second(text, found.cDelimiter, split, 1, bViews);
+    bool bSecondOk = false;
+    std::thread worker([&] {
+        bSecondOk = ReadRows(text, second, found.map, *pSecond, false, text.size(), nullptr);
+    });
+    const bool bFirstOk = ReadRows(text, parser, found.map, sink, true, split, pError);
+    worker.join();
+    if (!bFirstOk)
+        return false;
+    // The guess was a row boundary when the first part ended right there, reading quotes as
+    // quotes; line numbers in warnings of the second part would count from the guess.
+    if (parser.Position() == split && !parser.ReadsQuotesAsText() && second.Warnings().isEmpty()) {
+        if (!bSecondOk || sink.nCount + pSecond->nCount > kMaxContacts) {
+            if (pError)
+                *pError = kTooMany;
+            return false;
+        }
+    } else {
+        pSecond->part.Forget();
+        pSecond->nCount = 0;
+        if (!ReadRows(text, parser, found.map, sink, true, text.size(), pError))
+            return false;
     }
     result.report.warnings += parser.Warnings();
     return true;
@@ -711,7 +785,10 @@ bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result
     const PersonFn take = [&result](CPerson& person) {
         result.people.push_back(std::move(person));
     };
-    if (!Read(bytes, format, result, take, {}, false, pError, {})) {
+    const TextsFn none;
+    const DoneFn noDone;
+    CFunctionSink sink(take, none, noDone);
+    if (!Read(bytes, format, result, sink, nullptr, false, false, pError)) {
         result.people.clear();
         return false;
     }
@@ -721,29 +798,40 @@ bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result
 bool CContactReader::ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
                               const PersonFn& fnPerson, QString* pError, const DoneFn& fnDone) {
     result = Result();
-    return Read(bytes, format, result, fnPerson, {}, true, pError, fnDone);
+    const TextsFn none;
+    CFunctionSink sink(fnPerson, none, fnDone);
+    return Read(bytes, format, result, sink, nullptr, false, true, pError);
 }
 
 bool CContactReader::ReadEach(const QByteArray& bytes, EContactFormat format, Result& result,
                               const PersonFn& fnPerson, const TextsFn& fnTexts, QString* pError,
                               const DoneFn& fnDone) {
     result = Result();
-    return Read(bytes, format, result, fnPerson, fnTexts, true, pError, fnDone);
+    CFunctionSink sink(fnPerson, fnTexts, fnDone);
+    return Read(bytes, format, result, sink, nullptr, bool(fnTexts), true, pError);
+}
+
+bool CContactReader::ReadInParts(const QByteArray& bytes, EContactFormat format, Result& result,
+                                 IPartSink& first, IPartSink& second, QString* pError) {
+    result = Result();
+    return Read(bytes, format, result, first, &second, true, true, pError);
 }
 
 bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result& result,
-                          const PersonFn& fnPerson, const TextsFn& fnTexts, bool bViews,
-                          QString* pError, const DoneFn& fnDone) {
+                          IPartSink& first, IPartSink* pSecond, bool bTexts, bool bViews,
+                          QString* pError) {
     const QByteArray text = CTextDecoder::ToUtf8(bytes);
     if (format == EContactFormat::Auto)
         format = DetectText(text.left(kSniffBytes));
     result.format = format;
-    CSink sink{fnPerson, fnDone, fnTexts};
+    CSink sink{first, bTexts};
+    CSink second{pSecond ? *pSecond : first, bTexts};
     bool bOk = false;
     if (format == EContactFormat::VCard) {
+        first.Begin(true);
         bOk = ReadVCards(text, result, sink, pError);
     } else if (format == EContactFormat::Csv) {
-        bOk = ReadCsv(text, result, sink, bViews, pError);
+        bOk = ReadCsv(text, result, sink, pSecond ? &second : nullptr, bViews, pError);
     } else {
         if (pError)
             *pError = QStringLiteral("The file is plain delimited text, not vCard or CSV with a "
@@ -752,8 +840,8 @@ bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result
     }
     if (!bOk)
         return false;
-    result.report.nContacts = sink.nCount;
-    if (sink.nCount == 0) {
+    result.report.nContacts = sink.nCount + (pSecond ? second.nCount : 0);
+    if (result.report.nContacts == 0) {
         if (pError)
             *pError = QStringLiteral("No contacts were found in the file.");
         return false;

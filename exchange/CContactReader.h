@@ -64,8 +64,34 @@ public:
                          const PersonFn& fnPerson, const TextsFn& fnTexts, QString* pError,
                          const DoneFn& fnDone);
 
+    // Takes the contacts of one part of a file, as the functions of ReadEach do.
+    class IPartSink {
+    public:
+        virtual ~IPartSink() = default;
+        // Before the first contact (first part only): whether the contacts can have groups.
+        virtual void Begin(bool bGroups) { Q_UNUSED(bGroups); }
+        virtual void TakePerson(CPerson& person) = 0;
+        virtual void TakeTexts(const QByteArrayView* pTexts) = 0;
+        // Nothing before `pReadTo` is looked at again (as DoneFn; first part only).
+        virtual void Done(const char* pReadTo) = 0;
+        // Forgets every contact taken: the other part reads them again.
+        virtual void Forget() = 0;
+    };
+    // Reads as ReadEach with texts does, but a large CSV file is read in two parts at once, on
+    // two threads: the rows up to a row boundary near the middle go to `first`, on this thread,
+    // and the others to `second`, on a thread of its own, so the contacts in the order of the
+    // file are those of `first` followed by those of `second`. Where the second part starts is
+    // a guess (the line end after the middle), checked when the first part is read: when the
+    // first part did not end exactly there (a quoted cell with line breaks across it, an
+    // unclosed quote), or the second part has something to warn about, `second` forgets its
+    // contacts and `first` reads on to the end, so the result is always that of ReadEach. The
+    // second part's bytes are never given up, since they may be read again. Other files, and
+    // small ones, go to `first` alone.
+    static bool ReadInParts(const QByteArray& bytes, EContactFormat format, Result& result,
+                            IPartSink& first, IPartSink& second, QString* pError);
+
 private:
     static bool Read(const QByteArray& bytes, EContactFormat format, Result& result,
-                     const PersonFn& fnPerson, const TextsFn& fnTexts, bool bViews, QString* pError,
-                     const DoneFn& fnDone);
+                     IPartSink& first, IPartSink* pSecond, bool bTexts, bool bViews,
+                     QString* pError);
 };

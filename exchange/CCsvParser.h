@@ -32,6 +32,8 @@ public:
     qsizetype Position() const { return m_nPos; }
     qsizetype NextLine() const { return m_nLine; }
     const QStringList& Warnings() const { return m_warnings; }
+    // True after an unclosed quote: from there on quotes are read as plain characters.
+    bool ReadsQuotesAsText() const { return m_bPlain; }
 
     // The delimiter of the first line of `text` among comma, semicolon and tab: the one that occurs
     // most often outside quotes (comma when none does).

@@ -9,6 +9,7 @@
 
 #include "CContactFileWriter.h"
 #include "CDelimitedBatch.h"
+#include "CRecordStream.h"
 #include "CSafeFile.h"
 
 #include <QCommandLineParser>
@@ -20,7 +21,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <future>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -264,39 +267,194 @@ bool CBatchImport::ParseArguments(const QStringList& arguments, Options& options
 
 namespace {
 
+// The contacts of one part of a vCard or CSV file, written as records as they are read, with
+// the groups they name in the order first named. The first part of a file whose contacts can
+// have no groups streams its records to the writing thread instead of keeping them.
+class CPartWriter : public CContactReader::IPartSink {
+public:
+    // `pReleaseFrom`: where the bytes this part reads start, when their memory may go back to
+    // the system as the reading goes on (null: kept). `pStream`: where the records go when the
+    // file has no groups (null: always kept).
+    CPartWriter(qsizetype expectedSize, const char* pReleaseFrom, CRecordStream* pStream)
+        : m_writer(pStream ? 0 : expectedSize), m_pReleased(pReleaseFrom), m_pStream(pStream) {
+        if (pStream)
+            m_streaming = m_decided.get_future();
+    }
+
+    void Begin(bool bGroups) override { Decide(!bGroups); }
+    // Whether the records stream, once known: set by Begin, or false when the reading ends
+    // before it.
+    void Decide(bool bStream) {
+        if (m_pStream && !m_bDecided) {
+            m_bDecided = true;
+            m_bStream = bStream;
+            m_decided.set_value(bStream);
+        }
+    }
+    bool Streams() { return m_pStream && m_streaming.get(); }
+
+    void TakePerson(CPerson& person) override {
+        if (m_bStream) {
+            char* p = m_pStream->Room(CContactFileWriter::RecordRoom(person));
+            m_pStream->Commit(CContactFileWriter::PutRecord(p, person));
+            ++m_nStreamed;
+        } else {
+            m_writer.Add(person);
+        }
+        for (const QByteArray& group : person.m_groups) {
+            if (!m_seen.contains(group)) {
+                // The name may point into the bytes read, which go away.
+                const QByteArray name(group.constData(), group.size());
+                m_seen.insert(name);
+                m_groups.append(name);
+            }
+        }
+    }
+    void TakeTexts(const QByteArrayView* pTexts) override {
+        if (m_bStream) {
+            char* p = m_pStream->Room(CContactFileWriter::RecordRoom(pTexts));
+            m_pStream->Commit(CContactFileWriter::PutRecord(p, pTexts));
+            ++m_nStreamed;
+        } else {
+            m_writer.Add(pTexts);
+        }
+    }
+    void Done(const char* pReadTo) override {
+        // The rows read are done with: their memory goes back to the system as the reading
+        // goes on, so the file read and the file written are not held whole at the same time.
+        if (m_pReleased && pReadTo > m_pReleased && pReadTo - m_pReleased >= 2 * 1024 * 1024)
+            m_pReleased = CDelimitedBatch::ReleaseRead(m_pReleased, pReadTo);
+    }
+    void Forget() override {
+        m_writer.Clear();
+        m_seen.clear();
+        m_groups.clear();
+    }
+    qsizetype Count() const { return m_writer.Count() + m_nStreamed; }
+
+    CContactFileWriter m_writer;
+    QSet<QByteArray> m_seen;
+    QList<QByteArray> m_groups;
+
+private:
+    const char* m_pReleased;
+    CRecordStream* m_pStream;
+    std::promise<bool> m_decided;
+    std::future<bool> m_streaming;
+    bool m_bDecided = false;
+    bool m_bStream = false;
+    qsizetype m_nStreamed = 0;
+};
+
+// At most how many rows `bytes` can hold, in any encoding the reading takes: every line break
+// holds a line feed or a carriage return byte, whose pairs count once.
+qsizetype MostRows(const QByteArray& bytes) {
+    const char* const pBegin = bytes.constData();
+    const char* const pEnd = pBegin + bytes.size();
+    qsizetype breaks = 0;
+    for (const char* p = pBegin; (p = static_cast<const char*>(std::memchr(p, '\n', pEnd - p)));
+         ++p)
+        ++breaks;
+    for (const char* p = pBegin; (p = static_cast<const char*>(std::memchr(p, '\r', pEnd - p)));
+         ++p)
+        if (p + 1 == pEnd || p[1] != '\n')
+            ++breaks;
+    const bool bEndsWithBreak = !bytes.isEmpty() && (bytes.back() == '\n' || bytes.back() == '\r');
+    return breaks + (bEndsWithBreak ? 0 : 1);
+}
+
 // A vCard or CSV file: its contacts as the exchange library reads them, with their groups. Each
-// contact is written as soon as it is read, and `bytes` is let go of once read.
+// contact is written as soon as it is read, and `bytes` is let go of once read. A large CSV file
+// is read in two parts at once, on two threads. When the file can have no groups and cannot
+// hold too many contacts, this thread writes the first part's records as they come; otherwise
+// the records are kept until the groups, which stand before them in the file, and the count
+// are known, and nothing is written before.
 bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, EContactFormat format,
                     QString* pError, int* pnWritten, QStringList* pSummary) {
     CContactReader::Result result;
     QString error;
+    // One row is the header, so a file of at most that many rows more holds too few contacts
+    // to be refused for their number.
+    const bool bMayStream = MostRows(bytes) <= CImportDoc::kMaxRecords + 1;
+    CRecordStream stream;
     // A CSV row often grows into labelled lines of Notes, so room is made for more than the
     // input; room not written to costs nothing.
-    CContactFileWriter writer(bytes.size() + bytes.size() / 2);
-    QSet<QByteArray> seen;
-    QList<QByteArray> groups;
-    const auto take = [&](CPerson& person) {
-        writer.Add(person);
-        for (const QByteArray& group : person.m_groups) {
-            if (!seen.contains(group)) {
-                // The name may point into the bytes read, which go away.
-                const QByteArray name(group.constData(), group.size());
-                seen.insert(name);
-                groups.append(name);
+    CPartWriter first(bytes.size() + bytes.size() / 2, bytes.constData(),
+                      bMayStream ? &stream : nullptr);
+    CPartWriter second(bytes.size(), nullptr, nullptr);
+    bool bRead = false;
+    std::thread reader([&] {
+        bRead = CContactReader::ReadInParts(bytes, format, result, first, second, &error);
+        first.Decide(false);
+        stream.Close(bRead);
+    });
+    const bool bStream = first.Streams();
+    if (!bStream)
+        reader.join();
+    const auto groups = [&] {
+        QList<QByteArray> list = first.m_groups;
+        for (const QByteArray& group : std::as_const(second.m_groups))
+            if (!first.m_seen.contains(group))
+                list.append(group);
+        return list;
+    };
+    const auto total = [&] { return first.Count() + second.Count(); };
+    if (!bStream && bRead && total() > CImportDoc::kMaxRecords) {
+        *pError = CImportDoc::TooManyRecordsMessage(total());
+        return false;
+    }
+
+    // The pieces of the file: the start, the records of the first part, of the second, the end.
+    // Streamed, the start is written with no count first and again at the end.
+    QByteArray head =
+        bStream ? CContactFileWriter::Head({}, 0) : CContactFileWriter::Head(groups(), total());
+    const QByteArray tail =
+        CContactFileWriter::Tail(static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
+    int next = 0;
+    const auto fnNext = [&](QByteArray& piece) {
+        switch (next) {
+        case 0:
+            ++next;
+            piece = head;
+            return CSafeFile::Piece::More;
+        case 1:
+            if (bStream) {
+                const CSafeFile::Piece got = stream.Next(piece);
+                if (got != CSafeFile::Piece::End)
+                    return got;
+                reader.join();
+            } else {
+                const QByteArrayView records = first.m_writer.Records();
+                piece = QByteArray::fromRawData(records.data(), records.size());
             }
+            ++next;
+            return CSafeFile::Piece::More;
+        case 2: {
+            ++next;
+            const QByteArrayView records = second.m_writer.Records();
+            piece = QByteArray::fromRawData(records.data(), records.size());
+            return CSafeFile::Piece::More;
+        }
+        default:
+            piece = tail;
+            return CSafeFile::Piece::End;
         }
     };
-    // The rows read are done with: their memory goes back to the system as the reading goes on,
-    // so the file read and the file written are not held whole at the same time.
-    const char* pReleased = bytes.constData();
-    const char* const pEnd = bytes.constData() + bytes.size();
-    const auto done = [&](const char* pReadTo) {
-        if (pReadTo > pReleased && pReadTo <= pEnd && pReadTo - pReleased >= 2 * 1024 * 1024)
-            pReleased = CDelimitedBatch::ReleaseRead(pReleased, pReadTo);
+    // Streamed, the file has no groups, so the start keeps its length.
+    const auto fnHead = [&](QByteArray& start) {
+        start = CContactFileWriter::Head(groups(), total());
+        return true;
     };
-    const auto takeTexts = [&](const QByteArrayView* pTexts) { writer.Add(pTexts); };
-    const bool bRead =
-        CContactReader::ReadEach(bytes, format, result, take, takeTexts, &error, done);
+    bool bWritten = false;
+    CSafeFile::SFailure failure;
+    if (bRead || bStream)
+        bWritten = CSafeFile::WritePieces(options.strOutput, fnNext,
+                                          bStream ? fnHead : CSafeFile::FnHead(), &failure);
+    if (reader.joinable()) {
+        // The write stopped early: the reading goes on to its end without a writer.
+        stream.Abandon();
+        reader.join();
+    }
     bytes = QByteArray();
     if (!bRead) {
         *pError = error.isEmpty()
@@ -304,15 +462,11 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
                       : error;
         return false;
     }
-    const qsizetype count = writer.Count();
-    if (count > CImportDoc::kMaxRecords) {
-        *pError = CImportDoc::TooManyRecordsMessage(count);
+    if (!bWritten) {
+        *pError = CSafeFile::Message(options.strOutput, failure);
         return false;
     }
-    const QByteArray file =
-        writer.Finish(groups, static_cast<quint32>(QDateTime::currentSecsSinceEpoch()));
-    if (!CSafeFile::Write(options.strOutput, file, pError))
-        return false;
+    const qsizetype count = total();
     if (pnWritten)
         *pnWritten = static_cast<int>(count);
     if (pSummary) {

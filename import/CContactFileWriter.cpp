@@ -53,17 +53,21 @@ char* CContactFileWriter::Room(qsizetype count) {
     return m_buffer.data() + m_nUsed;
 }
 
-void CContactFileWriter::Add(const CPerson& person) {
-    const QByteArray* texts[9] = {&person.m_strName,  &person.m_strAddress, &person.m_strCity,
-                                  &person.m_strState, &person.m_strZip,     &person.m_strCountry,
-                                  &person.m_strPhone, &person.m_strNotes,   &person.m_strEmail};
+qsizetype CContactFileWriter::RecordRoom(const CPerson& person) {
     qsizetype need = 6;
-    for (const QByteArray* pText : texts)
+    for (const QByteArray* pText : {&person.m_strName, &person.m_strAddress, &person.m_strCity,
+                                    &person.m_strState, &person.m_strZip, &person.m_strCountry,
+                                    &person.m_strPhone, &person.m_strNotes, &person.m_strEmail})
         need += 7 + pText->size();
     for (const QByteArray& group : person.m_groups)
         need += 7 + group.size();
-    char* p = Room(need);
-    for (const QByteArray* pText : texts)
+    return need;
+}
+
+char* CContactFileWriter::PutRecord(char* p, const CPerson& person) {
+    for (const QByteArray* pText : {&person.m_strName, &person.m_strAddress, &person.m_strCity,
+                                    &person.m_strState, &person.m_strZip, &person.m_strCountry,
+                                    &person.m_strPhone, &person.m_strNotes, &person.m_strEmail})
         p = PutText(p, *pText);
     // The group count: 16 bits, or 65,535 and 32 bits when it does not fit.
     const auto groups = static_cast<quint64>(person.m_groups.size());
@@ -82,35 +86,55 @@ void CContactFileWriter::Add(const CPerson& person) {
     }
     for (const QByteArray& group : person.m_groups)
         p = PutText(p, group);
+    return p;
+}
+
+qsizetype CContactFileWriter::RecordRoom(const QByteArrayView* pTexts) {
+    qsizetype need = 2;
+    for (int k = 0; k < 9; ++k)
+        need += 7 + pTexts[k].size();
+    return need;
+}
+
+char* CContactFileWriter::PutRecord(char* p, const QByteArrayView* pTexts) {
+    for (int k = 0; k < 9; ++k)
+        p = PutText(p, pTexts[k]);
+    *p++ = 0; // no groups
+    *p++ = 0;
+    return p;
+}
+
+void CContactFileWriter::Add(const CPerson& person) {
+    char* p = PutRecord(Room(RecordRoom(person)), person);
     m_nUsed = p - m_buffer.constData();
     ++m_nCount;
 }
 
 void CContactFileWriter::Add(const QByteArrayView* pTexts) {
-    qsizetype need = 2;
-    for (int k = 0; k < 9; ++k)
-        need += 7 + pTexts[k].size();
-    char* p = Room(need);
-    for (int k = 0; k < 9; ++k)
-        p = PutText(p, pTexts[k]);
-    *p++ = 0; // no groups
-    *p++ = 0;
+    char* p = PutRecord(Room(RecordRoom(pTexts)), pTexts);
     m_nUsed = p - m_buffer.constData();
     ++m_nCount;
 }
 
-QByteArray CContactFileWriter::Finish(const QList<QByteArray>& groups, quint32 time) {
+QByteArray CContactFileWriter::Head(const QList<QByteArray>& groups, qsizetype count) {
     CArchive head;
     head.WriteDWord(CPerson::kCurrentVersion);
     head.WriteStringList(groups);
-    head.WriteWord(static_cast<quint16>(m_nCount));
+    head.WriteWord(static_cast<quint16>(count));
+    return head.Buffer();
+}
+
+QByteArray CContactFileWriter::Tail(quint32 time) {
     CArchive tail;
     tail.WriteDWord(0);
     tail.WriteString(CNotesLabel::DefaultLabel());
     tail.WriteDWord(time);
+    return tail.Buffer();
+}
 
-    const QByteArray& start = head.Buffer();
-    const QByteArray& end = tail.Buffer();
+QByteArray CContactFileWriter::Finish(const QList<QByteArray>& groups, quint32 time) {
+    const QByteArray start = Head(groups, m_nCount);
+    const QByteArray end = Tail(time);
     char* p = Room(end.size());
     std::memcpy(p, end.constData(), size_t(end.size()));
     m_nUsed += end.size();

@@ -22,6 +22,19 @@ public:
     void Add(const QByteArrayView* pTexts);
     // The records written so far.
     qsizetype Count() const { return m_nCount; }
+    // Their bytes: good while the writer lives and nothing more is added.
+    QByteArrayView Records() const {
+        return QByteArrayView(m_buffer.constData() + kHeadRoom, m_nUsed - kHeadRoom);
+    }
+    // Forgets the records written.
+    void Clear() {
+        m_nUsed = kHeadRoom;
+        m_nCount = 0;
+    }
+    // The start of a file of `count` records: the layout version, `groups` and the count.
+    static QByteArray Head(const QList<QByteArray>& groups, qsizetype count);
+    // The end of the file, after the records: the Notes label and `time`.
+    static QByteArray Tail(quint32 time);
     // The whole file: the layout version, `groups`, the count, the records, the Notes label
     // and `time`. Its bytes belong to the writer: good while the writer lives and nothing more
     // is added.
@@ -33,6 +46,13 @@ public:
     static char* PutLength(char* p, qsizetype length);
     // The length and the bytes of `text` at `p`; returns the end.
     static char* PutText(char* p, QByteArrayView text);
+    // The most bytes the record of `person` takes, and the record itself at `p` (returns the
+    // end).
+    static qsizetype RecordRoom(const CPerson& person);
+    static char* PutRecord(char* p, const CPerson& person);
+    // The same for a record without groups given as its nine texts.
+    static qsizetype RecordRoom(const QByteArrayView* pTexts);
+    static char* PutRecord(char* p, const QByteArrayView* pTexts);
 
 private:
     // Makes sure `count` more bytes fit after the records.

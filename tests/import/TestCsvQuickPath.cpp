@@ -1,11 +1,14 @@
 // The batch import writes the common rows of a CSV file straight from their cells; every other
 // row goes through the general reading. These tests read each file both ways and compare the
 // contact files' bytes, so a row the quick way takes wrongly, or maps differently, shows here.
+#include "CBatchImport.h"
 #include "CContactFileWriter.h"
 #include "CContactReader.h"
 
 #include <CPerson.h>
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 namespace {
@@ -178,6 +181,51 @@ QByteArray Generated(const QByteArray& header, int rows, quint32 seed) {
     return csv;
 }
 
+// The contact file the batch import must write for `csv`: every contact read in order, one
+// after the other, with the groups in the order first named.
+QByteArray Sequential(const QByteArray& csv, QString* pError) {
+    CContactFileWriter writer(csv.size() * 2);
+    QList<QByteArray> groups;
+    CContactReader::Result result;
+    const bool bOk = CContactReader::ReadEach(
+        csv, EContactFormat::Auto, result,
+        [&](CPerson& person) {
+            for (const QByteArray& group : person.m_groups)
+                if (!groups.contains(group))
+                    groups.append(QByteArray(group.constData(), group.size()));
+            writer.Add(person);
+        },
+        pError);
+    if (!bOk)
+        return {};
+    return CContactFileWriter::Head(groups, writer.Count()) + writer.Records().toByteArray();
+}
+
+QByteArray Repeated(const QByteArray& text, int times) {
+    QByteArray out;
+    for (int i = 0; i < times; ++i)
+        out += text;
+    return out;
+}
+
+// Over a megabyte of rows: plain ones, with `middle` at the middle of the file (cells of
+// several lines, an unclosed quote...), `rows` in all.
+QByteArray LargeCsv(int rows, const QByteArray& middle, bool bGroups) {
+    QByteArray csv = bGroups ? "Name,E-mail,Phone,City,Notes,Categories\r\n"
+                             : "Name,E-mail,Phone,City,Notes,Web Page\r\n";
+    csv.reserve(rows * 80);
+    for (int i = 0; i < rows; ++i) {
+        if (i == rows / 2)
+            csv += middle;
+        // Rows of one length, so `middle` stands at the middle of the bytes too.
+        const QByteArray n = QByteArray::number(i).rightJustified(6, '0');
+        csv += "\"Person " + n + "\",p" + n + "@x.test,\"+1 555 " + n + "\",Town " +
+               QByteArray::number(i % 50) + ",\"Note, " + n + "\",";
+        csv += bGroups ? "Group " + QByteArray::number((i * 7) % 13) : "http://x.test/" + n;
+        csv += "\r\n";
+    }
+    return csv;
+}
 } // namespace
 
 class TestCsvQuickPath : public QObject {
@@ -263,6 +311,95 @@ private slots:
             QCOMPARE(quick, nQuick);
         else
             QVERIFY2(quick >= -nQuick, QByteArray::number(quick).constData());
+    }
+    // A large file is read in two parts at once, and its records may be written while it is
+    // read: the file is the one reading it in one go gives, wherever the middle falls.
+    void largeFile_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("warnings");
+
+        QTest::newRow("plain, streamed") << LargeCsv(20000, {}, false) << QStringList();
+        QTest::newRow("groups in both halves") << LargeCsv(20000, {}, true) << QStringList();
+        // The second part starts at a line inside a quoted cell: the first reads on.
+        QByteArray lines = "\"Across\",a@x.test,1,Here,\"";
+        for (int i = 0; i < 900; ++i)
+            lines += "line " + QByteArray::number(i) + " of a note,\r\n\"\"quoted\"\",x,y\n";
+        lines += "end\",http://x.test\r\n";
+        QTest::newRow("cell of many lines across the middle")
+            << LargeCsv(20000, lines, false) << QStringList();
+        // An unclosed quote near the middle: the rest is plain text, and the warning names
+        // its line counted from the start.
+        QTest::newRow("unclosed quote at the middle")
+            << LargeCsv(20000,
+                        "Open,o@x.test,1,Here,\"never closed\r\n" + Repeated("x,y\r\n", 1001),
+                        false)
+            << QStringList{"An unclosed quote at line 10002 was read as plain text."};
+    }
+    void largeFile() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, warnings);
+        QVERIFY(csv.size() > 1024 * 1024);
+        QString error;
+        const QByteArray expected = Sequential(csv, &error);
+        QVERIFY2(!expected.isEmpty(), qPrintable(error));
+
+        QTemporaryDir dir;
+        QFile file(dir.filePath("in.csv"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size());
+        file.close();
+        CBatchImport::Options options;
+        options.strInput = dir.filePath("in.csv");
+        options.strOutput = dir.filePath("out.vby");
+        int written = 0;
+        QStringList summary;
+        QVERIFY2(CBatchImport::Import(options, &error, &written, &summary), qPrintable(error));
+        QFile out(options.strOutput);
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const QByteArray bytes = out.readAll();
+        // The end: the Notes label and the time, which differs.
+        const QByteArray tail = CContactFileWriter::Tail(0);
+        QCOMPARE(bytes.size(), expected.size() + tail.size());
+        QVERIFY(bytes.first(expected.size()) == expected);
+        QCOMPARE(bytes.mid(expected.size(), tail.size() - 4), tail.first(tail.size() - 4));
+        for (const QString& warning : warnings)
+            QVERIFY2(summary.contains(warning), qPrintable(summary.join('\n')));
+    }
+
+    // More than a contact file holds is refused with the same message however the rows are
+    // read, and no file is left behind; exactly as many are written.
+    void tooMany_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<bool>("bGroups");
+        QTest::addColumn<bool>("bOk");
+        QTest::newRow("65,535") << 65535 << false << true;
+        QTest::newRow("65,536") << 65536 << false << false;
+        QTest::newRow("65,536 with groups") << 65536 << true << false;
+        // Blank lines make the rows look too many to stream; the contacts are still few enough.
+        QTest::newRow("65,535 and blank lines") << -65535 << false << true;
+    }
+    void tooMany() {
+        QFETCH(int, rows);
+        QFETCH(bool, bGroups);
+        QFETCH(bool, bOk);
+        QByteArray csv = LargeCsv(qAbs(rows), {}, bGroups);
+        if (rows < 0)
+            csv += QByteArray(100, '\n');
+        QTemporaryDir dir;
+        QFile file(dir.filePath("in.csv"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(csv) == csv.size());
+        file.close();
+        CBatchImport::Options options;
+        options.strInput = dir.filePath("in.csv");
+        options.strOutput = dir.filePath("out.vby");
+        QString error;
+        int written = 0;
+        QCOMPARE(CBatchImport::Import(options, &error, &written), bOk);
+        QCOMPARE(QFile::exists(options.strOutput), bOk);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), bOk ? 2 : 1);
+        if (bOk)
+            QCOMPARE(written, qAbs(rows));
+        else
+            QVERIFY2(error.contains("65,535"), qPrintable(error));
     }
 };
 
