@@ -13,8 +13,8 @@ class CVornDoc;
 // CVornDoc::SaveToBytes gives.
 class CContactFilePieces {
 public:
-    // A piece is handed out once its entries take this many bytes; an entry is never split, so
-    // one larger than this makes a piece of its own.
+    // A piece holds as many entries as fit in this many bytes; an entry is never split, so one
+    // larger than this makes a piece of its own.
     static constexpr qsizetype kPieceSize = 512 * 1024;
 
     // The document must not change while its pieces are handed out.
@@ -26,6 +26,8 @@ public:
     bool OutOfMemory() const { return m_bOutOfMemory; }
 
 private:
+    // Room kept beyond a piece for the end of the file (the Notes label and the time).
+    static constexpr qsizetype kTailRoom = 4096;
     CVornDoc& m_doc;
     // The next entry to store; the start of the file is stored with the first piece.
     size_t m_nNext = 0;
