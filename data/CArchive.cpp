@@ -70,10 +70,27 @@ void CArchive::NewBlock(SBlock& block, qsizetype bytes) {
     // much as its NUL here, so the bytes left bound what the block can ever hold.
     const qsizetype size = std::max(bytes, std::min(kBlockSize, Remaining() + 1));
     Retire(block);
+    // Texts that do not fit in the source any more (which cannot happen) go to a block.
+    if (&block == &m_texts)
+        m_bCompact = false;
     block.bytes = NewBuffer(size);
     block.pFree = block.bytes.data();
     block.nLeft = size;
     block.bytes.data_ptr().d_ptr()->ref_.fetchAndAddRelaxed(kHold);
+}
+
+void CArchive::CompactTexts() {
+    if (!m_bLoading || m_nSize == 0)
+        return;
+    Retire(m_texts);
+    m_texts.bytes = m_source;
+    // The caller's copy shares the bytes; they are written through this pointer all the same,
+    // as the caller has promised not to read them.
+    m_texts.pFree = const_cast<char*>(m_pData);
+    m_texts.nLeft = m_nSize;
+    m_texts.nTexts = 0;
+    m_texts.bytes.data_ptr().d_ptr()->ref_.fetchAndAddRelaxed(kHold);
+    m_bCompact = true;
 }
 
 void CArchive::ReserveTexts(qsizetype bytes) {
@@ -85,7 +102,8 @@ QByteArray CArchive::Text(SBlock& block, const char* source, qsizetype count) {
     if (count + 1 > block.nLeft || block.nTexts == kHold)
         NewBlock(block, count + 1);
     char* text = block.pFree;
-    std::memcpy(text, source, size_t(count));
+    // Compacting, the text may overlap where it was read from.
+    std::memmove(text, source, size_t(count));
     text[count] = '\0';
     block.pFree += count + 1;
     block.nLeft -= count + 1;
@@ -111,7 +129,9 @@ QByteArray CArchive::ReadSharedString() {
     m_nPos += length;
     if (const QByteArray* pText = m_shared.Find(key))
         return *pText;
-    return m_shared.Insert(key, Text(m_sharedTexts, key.data(), length));
+    QByteArray text = Text(m_sharedTexts, key.data(), length);
+    const std::string_view kept(text.constData(), length);
+    return m_shared.Insert(kept, std::move(text));
 }
 
 void CArchive::ReadStringList(QList<QByteArray>& list) {
@@ -143,7 +163,22 @@ void CArchive::ReadSharedStringList(QList<QByteArray>& list) {
     }
     m_nPos = start;
     ReadStringList(list);
-    m_sharedLists.Insert(key, list);
+    m_sharedLists.Insert(KeepListKey(key), list);
+}
+
+std::string_view CArchive::KeepListKey(std::string_view key) {
+    if (key.size() > m_nListKeyLeft) {
+        constexpr size_t kChunk = 16 * 1024;
+        const size_t size = std::max(kChunk, key.size());
+        m_listKeys.push_back(std::make_unique_for_overwrite<char[]>(size));
+        m_pListKeyFree = m_listKeys.back().get();
+        m_nListKeyLeft = size;
+    }
+    char* p = m_pListKeyFree;
+    std::memcpy(p, key.data(), key.size());
+    m_pListKeyFree += key.size();
+    m_nListKeyLeft -= key.size();
+    return {p, key.size()};
 }
 
 qsizetype CArchive::SkipStringList() {

@@ -5,8 +5,10 @@
 #include <QByteArray>
 #include <QList>
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string_view>
+#include <vector>
 
 // Raised when the data being read ends early or holds a length that runs past its end.
 class CArchiveException : public std::runtime_error {
@@ -86,6 +88,16 @@ public:
         return size;
     }
 
+    // Loading from a source that the caller owns alone and does not read after the archive:
+    // the texts read by ReadString are moved down within the source, each after the one
+    // before and followed by a NUL, instead of being copied into a block of their own, so the
+    // file's bytes and a copy of its texts are never both in memory. Every text takes at least
+    // one length byte in the source, as much as its NUL, so the texts never overtake the
+    // reading. The texts hold the source as they would hold a block. Asked for before the
+    // first read.
+    void CompactTexts();
+    bool CompactsTexts() const { return m_bCompact; }
+
     // Bytes not yet read, and the reading position.
     qsizetype Remaining() const { return m_nSize - m_nPos; }
     qsizetype Position() const { return m_nPos; }
@@ -161,10 +173,18 @@ private:
     // reserved for the first kind is filled exactly.
     SBlock m_texts;
     SBlock m_sharedTexts;
-    // Texts read by ReadSharedString and lists read by ReadSharedStringList, keyed by their
-    // stored bytes in the source (which stays put while the archive lives).
+    // True when m_texts is the source itself (CompactTexts).
+    bool m_bCompact = false;
+    // Texts read by ReadSharedString, keyed by the bytes of their first copy (which that copy
+    // keeps alive), and lists read by ReadSharedStringList, keyed by their stored bytes copied
+    // into m_listKeys: no key points into the source, whose bytes CompactTexts overwrites.
     CTextTable<QByteArray> m_shared;
     CTextTable<QList<QByteArray>> m_sharedLists;
+    // Chunks the list keys are copied into; a chunk never moves once keys point into it.
+    std::vector<std::unique_ptr<char[]>> m_listKeys;
+    char* m_pListKeyFree = nullptr;
+    size_t m_nListKeyLeft = 0;
+    std::string_view KeepListKey(std::string_view key);
 
     // Storing: the buffer (its size may run ahead of the bytes stored), where the next byte
     // goes and the room left before the buffer must grow.

@@ -52,6 +52,9 @@ void CVornDoc::ReleaseRecords() {
 }
 
 void CVornDoc::ReserveTexts(CArchive& ar, quint16 count, int nVersion) {
+    // Texts kept in the source need no block.
+    if (ar.CompactsTexts())
+        return;
     // A first pass over the records finds what their texts take, and checks every length
     // before anything is allocated; the texts are then read into one block of that size.
     const qsizetype start = ar.Position();
@@ -146,6 +149,10 @@ bool CVornDoc::OnNewDocument() {
 }
 
 bool CVornDoc::LoadFromBytes(const QByteArray& bytes, QString* pError) {
+    return Load(bytes, false, pError);
+}
+
+bool CVornDoc::Load(const QByteArray& bytes, bool bCompact, QString* pError) {
     m_nVersion = kVersion;
     m_timeCreated = 0;
     DeleteContents();
@@ -154,6 +161,8 @@ bool CVornDoc::LoadFromBytes(const QByteArray& bytes, QString* pError) {
     const quint32 bUseCustomLabel = m_label.m_bUseCustomLabel;
     try {
         CArchive ar(bytes);
+        if (bCompact)
+            ar.CompactTexts();
         Serialize(ar);
     } catch (const CArchiveException&) {
         DeleteContents();
@@ -205,7 +214,10 @@ bool CVornDoc::OnOpenDocument(const QString& path, QString* pError) {
         return false;
     }
     QString reason;
-    if (!LoadFromBytes(bytes, &reason)) {
+    // The buffer is this function's alone and not read after: the texts are kept in it, so
+    // the file's bytes and a copy of its texts are never both in memory.
+    const bool bOwnBuffer = bytes.isDetached();
+    if (!Load(bytes, bOwnBuffer, &reason)) {
         SetModifiedFlag(false);
         if (pError)
             *pError = QStringLiteral("Cannot open \"%1\": %2.").arg(path, reason);

@@ -62,27 +62,95 @@ bool NulTerminated(const QByteArray& text) {
     return text.constData()[text.size()] == '\0';
 }
 
+// The same entries in the older layout: no version, no e-mail, no Notes label.
+QByteArray SampleFileOldLayout() {
+    CArchive ar;
+    ar.WriteStringList({"Work", "Family"});
+    ar.WriteWord(kCount);
+    for (int i = 0; i < kCount; ++i) {
+        const CPerson person = Sample(i);
+        for (Field field : kFields) {
+            if (field != &CPerson::m_strEmail)
+                ar.WriteString(person.*field);
+        }
+        ar.WriteStringList(person.m_groups);
+    }
+    ar.WriteDWord(1234);
+    return ar.Buffer();
+}
+
+// Fills `doc` with `bytes` as the caller would: from the bytes (which the caller keeps), or
+// opened from a file, where the document reads into a buffer of its own and keeps the texts
+// in that buffer.
+bool Load(CVornDoc& doc, const QByteArray& bytes, const QString& how) {
+    if (how == "bytes")
+        return doc.LoadFromBytes(bytes);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("file.vby");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return false;
+    file.close();
+    return doc.OnOpenDocument(path);
+}
+
 } // namespace
 
 class TestSharedTexts : public QObject {
     Q_OBJECT
 private slots:
+    void loadedTextsMatchAndEndInNul_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<bool>("bOld");
+        for (const char* how : {"bytes", "file"}) {
+            QTest::newRow(how) << QString(how) << false;
+            QTest::newRow(qPrintable(QStringLiteral("%1, older layout").arg(how)))
+                << QString(how) << true;
+        }
+    }
     void loadedTextsMatchAndEndInNul() {
+        QFETCH(QString, how);
+        QFETCH(bool, bOld);
         CNotesLabel label;
         CVornDoc doc(label);
-        const QByteArray bytes = SampleFile();
-        QVERIFY(doc.LoadFromBytes(bytes));
+        const QByteArray bytes = bOld ? SampleFileOldLayout() : SampleFile();
+        QVERIFY(Load(doc, bytes, how));
         QCOMPARE(doc.m_personList.size(), size_t(kCount));
+        QCOMPARE(doc.m_groupList, (QList<QByteArray>{"Work", "Family"}));
         for (int i = 0; i < kCount; ++i) {
             const CPerson& person = *doc.m_personList[size_t(i)];
-            QCOMPARE(person, Sample(i));
+            CPerson want = Sample(i);
+            if (bOld)
+                want.m_strEmail.clear();
+            QCOMPARE(person, want);
             for (Field field : kFields)
                 QVERIFY2(NulTerminated(person.*field), qPrintable(QString::number(i)));
             for (const QByteArray& group : person.m_groups)
                 QVERIFY(NulTerminated(group));
         }
         // The same bytes come out again.
-        QCOMPARE(doc.SaveToBytes(), bytes);
+        if (!bOld)
+            QCOMPARE(doc.SaveToBytes(), bytes);
+        else
+            QCOMPARE(doc.m_timeCreated, quint32(1234));
+    }
+
+    // A damaged file opened from disk fails cleanly wherever it is cut, after some of its texts
+    // were already kept in the document's own buffer; the document is then empty.
+    void cutFileFailsCleanly() {
+        const QByteArray whole = SampleFile();
+        CNotesLabel label;
+        CVornDoc doc(label);
+        int nFailed = 0;
+        for (qsizetype cut = 1; cut < whole.size(); cut += 97) {
+            if (!Load(doc, whole.left(cut), "file")) {
+                ++nFailed;
+                QVERIFY(doc.m_personList.empty());
+            }
+        }
+        QVERIFY(nFailed > 0);
+        QVERIFY(Load(doc, whole, "file"));
+        QCOMPARE(*doc.m_personList.back(), Sample(kCount - 1));
     }
 
     // Entries kept past the document (as the undo history keeps deleted entries and the
@@ -175,16 +243,20 @@ private slots:
         QTest::addColumn<int>("field");
         QTest::addColumn<QString>("change");
         QTest::addColumn<bool>("alone");
+        QTest::addColumn<QString>("how");
         const char* const changes[] = {"append", "append long", "replace", "clear",
                                        "write",  "chop",        "prepend"};
-        for (int field : {0, 1, 4, 7, 8}) {
-            for (const char* change : changes) {
-                for (bool alone : {false, true})
-                    QTest::newRow(qPrintable(QStringLiteral("field %1, %2%3")
-                                                 .arg(field)
-                                                 .arg(change)
-                                                 .arg(alone ? ", last holder" : "")))
-                        << field << QString(change) << alone;
+        for (const char* how : {"bytes", "file"}) {
+            for (int field : {0, 1, 4, 7, 8}) {
+                for (const char* change : changes) {
+                    for (bool alone : {false, true})
+                        QTest::newRow(qPrintable(QStringLiteral("%1, field %2, %3%4")
+                                                     .arg(how)
+                                                     .arg(field)
+                                                     .arg(change)
+                                                     .arg(alone ? ", last holder" : "")))
+                            << field << QString(change) << alone << QString(how);
+                }
             }
         }
     }
@@ -192,6 +264,7 @@ private slots:
         QFETCH(int, field);
         QFETCH(QString, change);
         QFETCH(bool, alone);
+        QFETCH(QString, how);
         const std::map<QString, std::function<void(QByteArray&)>> changes = {
             {"append", [](QByteArray& t) { t.append("!"); }},
             {"append long", [](QByteArray& t) { t.append(QByteArray(5000, '+')); }},
@@ -203,7 +276,7 @@ private slots:
         };
         CNotesLabel label;
         auto doc = std::make_unique<CVornDoc>(label);
-        QVERIFY(doc->LoadFromBytes(SampleFile()));
+        QVERIFY(Load(*doc, SampleFile(), how));
         const int middle = 5;
         QByteArray text = (*doc->m_personList[middle]).*kFields[field];
         QByteArray expected(text.constData(), text.size());
