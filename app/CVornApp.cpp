@@ -157,6 +157,10 @@ int CVornApp::Run(QApplication& qapp, const QStringList& arguments, const ViewFa
     }
 
     const int nResult = qapp.exec();
+    // The records of a large file are let go on a thread of their own (the form lets go of
+    // them first) while the settings are written and the window is taken down; the document
+    // waits for that thread when it goes.
+    doc.DeleteContents();
     WriteExitSettings();
     CSplashWnd::HideSplash();
     m_pMainFrame = nullptr;
