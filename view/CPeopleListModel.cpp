@@ -183,13 +183,59 @@ void CPeopleListModel::SortEntries() {
     }
     if (pFrom != m_entries.data())
         m_entries.swap(buffer);
-    for (auto first = m_entries.begin(); first != m_entries.end();) {
-        auto last = first + 1;
-        while (last != m_entries.end() && last->nPrefix == first->nPrefix)
+    buffer = std::vector<Entry>();
+    Entry* const pEnd = m_entries.data() + count;
+    for (Entry* first = m_entries.data(); first != pEnd;) {
+        Entry* last = first + 1;
+        while (last != pEnd && last->nPrefix == first->nPrefix)
             ++last;
-        if (last - first > 1)
-            std::stable_sort(first, last, less);
+        if (last - first > 1) {
+            const quint64 nPrefix = first->nPrefix;
+            SortTies(first, last, 8);
+            for (Entry* p = first; p != last; ++p)
+                p->nPrefix = nPrefix;
+        }
         first = last;
+    }
+}
+
+void CPeopleListModel::SortTies(Entry* first, Entry* last, quint32 depth) {
+    // The keys of these lines agree in their first `depth` bytes (zero-padded). Lists of many
+    // people of one name share long prefixes: they are ordered by the next eight bytes of
+    // their keys, as numbers, and only lines that agree there too go on to the eight after.
+    // nPrefix holds those eight bytes meanwhile; the caller puts the prefix back.
+    bool bLonger = false;
+    bool bSameLength = true;
+    const char* keys = m_keys.data();
+    for (Entry* p = first; p != last; ++p) {
+        p->nPrefix =
+            p->nLength > depth ? PrefixOf(keys + p->nOffset + depth, p->nLength - depth) : 0;
+        bLonger = bLonger || p->nLength > depth + 8;
+        bSameLength = bSameLength && p->nLength == first->nLength;
+    }
+    if (!bLonger) {
+        // Every key ends within these eight bytes. Keys of one length that agree here are
+        // equal and keep their order; keys that differ only in trailing zero bytes are left to
+        // the whole comparison.
+        if (bSameLength) {
+            std::stable_sort(first, last,
+                             [](const Entry& a, const Entry& b) { return a.nPrefix < b.nPrefix; });
+        } else {
+            std::stable_sort(first, last, [keys](const Entry& a, const Entry& b) {
+                return CompareBytes(keys + a.nOffset, a.nLength, keys + b.nOffset, b.nLength) < 0;
+            });
+        }
+        return;
+    }
+    std::stable_sort(first, last,
+                     [](const Entry& a, const Entry& b) { return a.nPrefix < b.nPrefix; });
+    for (Entry* run = first; run != last;) {
+        Entry* end = run + 1;
+        while (end != last && end->nPrefix == run->nPrefix)
+            ++end;
+        if (end - run > 1)
+            SortTies(run, end, depth + 8);
+        run = end;
     }
 }
 

@@ -68,6 +68,8 @@ private:
     bool Less(const Entry& a, const Entry& b) const;
     // Sorts the lines by Less, lines of equal keys keeping their order.
     void SortEntries();
+    // Orders lines whose keys agree in their first `depth` bytes; leaves nPrefix changed.
+    void SortTies(Entry* first, Entry* last, quint32 depth);
 
     std::vector<Entry> m_entries;
     // Every line's key, one after the other: no allocation per line.

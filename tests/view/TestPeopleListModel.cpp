@@ -50,7 +50,18 @@ const QByteArray kNames[] = {
     "Jean-Luc Picard",
     "Jean Luc Picard",
     "jeanluc",
+    // Keys that agree past eight and sixteen bytes, or differ only in trailing zero bytes.
+    "Anna Smithers-Jones",
+    "Anna Smithers-Jonas",
+    "anna smithers-jones jr",
+    "abcdefgh",
+    QByteArray("abcdefgh\0", 9),
+    QByteArray("abcdefgh\0\0\0\0\0\0\0\0z", 17),
+    "abcdefghi",
+    "abcdefgh ij",
 };
+// Every name is used (the lines take every fifth name, round the list).
+static_assert(std::size(kNames) % 5 != 0);
 
 // The expected order: stable by the sort key of each stored name.
 std::vector<CPerson*> Expected(const std::vector<CPerson*>& people) {
