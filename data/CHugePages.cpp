@@ -36,3 +36,12 @@ void CHugePages::Prepare(void* p, size_t size) {
     (void)size;
 #endif
 }
+
+void CHugePages::Populate(void* p, size_t size) {
+    const auto kPage = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<uintptr_t>(p);
+    const uintptr_t pageStart = (start + kPage - 1) & ~(kPage - 1);
+    const uintptr_t pageEnd = (start + size) & ~(kPage - 1);
+    if (pageEnd > pageStart)
+        madvise(reinterpret_cast<void*>(pageStart), pageEnd - pageStart, kPopulateWrite);
+}

@@ -15,4 +15,8 @@ public:
     // first touched: for memory about to be filled. Smaller ranges, and systems without these
     // services, are left as they are.
     static void Prepare(void* p, size_t size);
+    // Maps the whole pages inside [p, p + size), which nothing must have touched yet, ready
+    // for writing in one call, at any size: for a buffer about to be filled that is too small
+    // for huge pages. One call costs far less than a fault for each page.
+    static void Populate(void* p, size_t size);
 };

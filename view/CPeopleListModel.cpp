@@ -1,12 +1,16 @@
 #include "CPeopleListModel.h"
 
+#include "CHugePages.h"
 #include "CPerson.h"
 #include "CRecordPrefetch.h"
 #include "CText.h"
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 
@@ -132,7 +136,13 @@ void CPeopleListModel::Reset(const std::vector<CPerson*>& people) {
     beginResetModel();
     m_entries.clear();
     m_keys.clear();
+    // A list of many lines is filled at once: its pages are mapped in one call rather than a
+    // fault at a time (a freshly reserved list; a list that held as many lines before costs
+    // nothing here).
+    const size_t nOldCapacity = m_entries.capacity();
     m_entries.reserve(people.size());
+    if (m_entries.capacity() != nOldCapacity)
+        CHugePages::Populate(m_entries.data(), m_entries.capacity() * sizeof(Entry));
     // Room for names of average length; a longer list grows as usual. Measuring the names first
     // would cost a pass over every record.
     m_keys.reserve(people.size() * kKeyBytesPerLine);
@@ -163,9 +173,14 @@ void CPeopleListModel::SortEntries() {
         for (size_t b = 0; b < 8; ++b)
             ++counts[b][(entry.nPrefix >> (8 * b)) & 0xff];
     }
-    std::vector<Entry> buffer(count);
+    // The other half of each pass: uninitialised, its pages mapped in one call.
+    std::unique_ptr<Entry, void (*)(void*)> buffer(
+        static_cast<Entry*>(std::malloc(count * sizeof(Entry))), &std::free);
+    if (!buffer)
+        throw std::bad_alloc();
+    CHugePages::Populate(buffer.get(), count * sizeof(Entry));
     Entry* pFrom = m_entries.data();
-    Entry* pTo = buffer.data();
+    Entry* pTo = buffer.get();
     for (size_t b = 0; b < 8; ++b) {
         const unsigned shift = unsigned(8 * b);
         // A byte that is the same in every prefix changes nothing.
@@ -182,8 +197,8 @@ void CPeopleListModel::SortEntries() {
         std::swap(pFrom, pTo);
     }
     if (pFrom != m_entries.data())
-        m_entries.swap(buffer);
-    buffer = std::vector<Entry>();
+        std::memcpy(m_entries.data(), pFrom, count * sizeof(Entry));
+    buffer.reset();
     Entry* const pEnd = m_entries.data() + count;
     for (Entry* first = m_entries.data(); first != pEnd;) {
         Entry* last = first + 1;

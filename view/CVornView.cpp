@@ -42,6 +42,9 @@ static void InitViewResources() {
 
 namespace {
 
+// Bytes reserved for each City and ZIP value a refresh collects.
+constexpr size_t kPendingBytesPerValue = 8;
+
 const QString kAllGroups = QStringLiteral("***All Groups***");
 const QString kNotCategorized = QStringLiteral("***Not Categorized***");
 
@@ -938,6 +941,10 @@ void CVornView::OnUpdate() {
         m_pendingZips.Clear();
         m_pendingCities.m_listEnds.reserve(m_doc.m_personList.size());
         m_pendingZips.m_listEnds.reserve(m_doc.m_personList.size());
+        // Room for values of usual length, so the bytes are not copied as they grow (only the
+        // pages written to take memory).
+        m_pendingCities.m_strBytes.reserve(m_doc.m_personList.size() * kPendingBytesPerValue);
+        m_pendingZips.m_strBytes.reserve(m_doc.m_personList.size() * kPendingBytesPerValue);
         for (const auto& pPerson : m_doc.m_personList) {
             if (pPerson->m_strName.isEmpty()) {
                 nameless.push_back(pPerson.get());
