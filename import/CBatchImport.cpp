@@ -272,11 +272,12 @@ namespace {
 // have no groups streams its records to the writing thread instead of keeping them.
 class CPartWriter : public CContactReader::IPartSink {
 public:
-    // `pReleaseFrom`: where the bytes this part reads start, when their memory may go back to
-    // the system as the reading goes on (null: kept). `pStream`: where the records go when the
+    // `release`: the bytes whose memory may go back to the system as this part reads them
+    // (empty: kept). `pStream`: where the records go when the
     // file has no groups (null: always kept).
-    CPartWriter(qsizetype expectedSize, const char* pReleaseFrom, CRecordStream* pStream)
-        : m_writer(pStream ? 0 : expectedSize), m_pReleased(pReleaseFrom), m_pStream(pStream) {
+    CPartWriter(qsizetype expectedSize, QByteArrayView release, CRecordStream* pStream)
+        : m_writer(expectedSize), m_pReleased(release.data()),
+          m_pEnd(release.data() + release.size()), m_pStream(pStream) {
         if (pStream)
             m_streaming = m_decided.get_future();
     }
@@ -322,7 +323,9 @@ public:
     void Done(const char* pReadTo) override {
         // The rows read are done with: their memory goes back to the system as the reading
         // goes on, so the file read and the file written are not held whole at the same time.
-        if (m_pReleased && pReadTo > m_pReleased && pReadTo - m_pReleased >= 2 * 1024 * 1024)
+        // The text read is a converted copy when the file is not UTF-8: nothing to give back.
+        if (m_pReleased && pReadTo > m_pReleased && pReadTo <= m_pEnd &&
+            pReadTo - m_pReleased >= 2 * 1024 * 1024)
             m_pReleased = CDelimitedBatch::ReleaseRead(m_pReleased, pReadTo);
     }
     void Forget() override {
@@ -338,6 +341,7 @@ public:
 
 private:
     const char* m_pReleased;
+    const char* m_pEnd;
     CRecordStream* m_pStream;
     std::promise<bool> m_decided;
     std::future<bool> m_streaming;
@@ -379,9 +383,8 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
     CRecordStream stream;
     // A CSV row often grows into labelled lines of Notes, so room is made for more than the
     // input; room not written to costs nothing.
-    CPartWriter first(bytes.size() + bytes.size() / 2, bytes.constData(),
-                      bMayStream ? &stream : nullptr);
-    CPartWriter second(bytes.size(), nullptr, nullptr);
+    CPartWriter first(bytes.size() + bytes.size() / 2, bytes, bMayStream ? &stream : nullptr);
+    CPartWriter second(bytes.size(), {}, nullptr);
     bool bRead = false;
     std::thread reader([&] {
         bRead = CContactReader::ReadInParts(bytes, format, result, first, second, &error);

@@ -320,6 +320,10 @@ private slots:
 
         QTest::newRow("plain, streamed") << LargeCsv(20000, {}, false) << QStringList();
         QTest::newRow("groups in both halves") << LargeCsv(20000, {}, true) << QStringList();
+        // Not UTF-8: the rows are read from a converted copy, whose memory is not the file's.
+        QByteArray latin1 = LargeCsv(40000, {}, false);
+        latin1.replace("Person", "Jos\xE9");
+        QTest::newRow("Windows-1252, converted") << latin1 << QStringList();
         // The second part starts at a line inside a quoted cell: the first reads on.
         QByteArray lines = "\"Across\",a@x.test,1,Here,\"";
         for (int i = 0; i < 900; ++i)
