@@ -542,8 +542,64 @@ bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritte
         settings.bSameMapping = options.bSameMapping;
         settings.nTime = static_cast<quint32>(QDateTime::currentSecsSinceEpoch());
         settings.bReleaseText = true;
-        QByteArray out;
         qsizetype records = 0;
+        // Text of few enough lines cannot hold too many records: they are written while they
+        // are made, and the count at the start of the file is filled in at the end.
+        if (MostRows(QByteArray::fromRawData(text.data(), text.size())) <=
+            CImportDoc::kMaxRecords) {
+            CRecordStream stream;
+            settings.pStream = &stream;
+            bool bBuilt = false;
+            QString problem;
+            std::thread maker([&] {
+                QByteArray none;
+                bBuilt = CDelimitedBatch::Build(text, settings, none, &problem, &records);
+                stream.Close(bBuilt);
+            });
+            const QByteArray tail = CContactFileWriter::Tail(settings.nTime);
+            int next = 0;
+            const auto fnNext = [&](QByteArray& piece) {
+                if (next == 0) {
+                    ++next;
+                    piece = CContactFileWriter::Head({}, 0);
+                    return CSafeFile::Piece::More;
+                }
+                if (next == 1) {
+                    const CSafeFile::Piece got = stream.Next(piece);
+                    if (got != CSafeFile::Piece::End)
+                        return got;
+                    maker.join();
+                    ++next;
+                }
+                piece = tail;
+                return CSafeFile::Piece::End;
+            };
+            const auto fnHead = [&](QByteArray& start) {
+                start = CContactFileWriter::Head({}, records);
+                return true;
+            };
+            CSafeFile::SFailure failure;
+            const bool bWritten =
+                CSafeFile::WritePieces(options.strOutput, fnNext, fnHead, &failure);
+            if (maker.joinable()) {
+                // The write stopped early: the records are made to the end without a writer.
+                stream.Abandon();
+                maker.join();
+            }
+            bytes = QByteArray();
+            if (!bBuilt) {
+                *pError = problem;
+                return false;
+            }
+            if (!bWritten) {
+                *pError = CSafeFile::Message(options.strOutput, failure);
+                return false;
+            }
+            if (pnWritten)
+                *pnWritten = static_cast<int>(records);
+            return true;
+        }
+        QByteArray out;
         if (!CDelimitedBatch::Build(text, settings, out, pError, &records))
             return false;
         bytes = QByteArray();

@@ -1,5 +1,7 @@
 #include "CDelimitedBatch.h"
 
+#include "CRecordStream.h"
+
 #include "CArchive.h"
 #include "CContactFileWriter.h"
 #include "CFieldMapper.h"
@@ -112,11 +114,15 @@ bool CDelimitedBatch::Build(QByteArrayView text, const Settings& settings, QByte
     const qsizetype countAt = head.Buffer().size();
     head.WriteWord(0); // the record count, filled in at the end
 
-    qsizetype capacity = head.Buffer().size() + text.size() + text.size() / 2 + 4096;
-    out = QByteArray(capacity, Qt::Uninitialized);
-    AdviseLargePages(out.data(), capacity);
-    std::memcpy(out.data(), head.Buffer().constData(), size_t(head.Buffer().size()));
-    qsizetype used = head.Buffer().size();
+    qsizetype capacity = 0;
+    qsizetype used = 0;
+    if (!settings.pStream) {
+        capacity = head.Buffer().size() + text.size() + text.size() / 2 + 4096;
+        out = QByteArray(capacity, Qt::Uninitialized);
+        AdviseLargePages(out.data(), capacity);
+        std::memcpy(out.data(), head.Buffer().constData(), size_t(head.Buffer().size()));
+        used = head.Buffer().size();
+    }
 
     std::vector<QByteArrayView> fields;
     std::vector<unsigned> targets;
@@ -172,6 +178,18 @@ bool CDelimitedBatch::Build(QByteArrayView text, const Settings& settings, QByte
         qsizetype need = MaxRecordSize(line);
         for (const QByteArray& text8 : converted)
             need += 9 * text8.size();
+        if (settings.pStream) {
+            char* p = settings.pStream->Room(need);
+            for (const CFieldMapper::ViewValue* pValue :
+                 {&values.m_strName, &values.m_strAddress, &values.m_strCity, &values.m_strState,
+                  &values.m_strZip, &values.m_strCountry, &values.m_strPhone, &values.m_strNotes,
+                  &values.m_strEmail})
+                p = PutValue(p, *pValue);
+            *p++ = 0;
+            *p++ = 0;
+            settings.pStream->Commit(p);
+            continue;
+        }
         if (used + need > capacity) {
             capacity = qMax(capacity * 2, used + need);
             out.resize(used);
@@ -200,6 +218,10 @@ bool CDelimitedBatch::Build(QByteArrayView text, const Settings& settings, QByte
     }
     if (pnRecords)
         *pnRecords = count;
+    if (settings.pStream) {
+        out.clear();
+        return true;
+    }
     out[countAt] = static_cast<char>(count & 0xFF);
     out[countAt + 1] = static_cast<char>(count >> 8);
 

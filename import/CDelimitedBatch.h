@@ -4,6 +4,8 @@
 #include <QByteArrayView>
 #include <QString>
 
+class CRecordStream;
+
 // The batch import of delimited text in one pass from the text's bytes to the contact file's
 // bytes. It makes the very file the wizard's path makes (lines cut by CLineReader, split by
 // CFieldSplitter without quoted fields, mapped by CFieldMapper as "Process all records" maps
@@ -23,6 +25,9 @@ public:
         // the system as the pass goes on (their bytes read as zeros afterwards), so the text
         // and the file are not held whole at the same time.
         bool bReleaseText = false;
+        // Where the records go as they are made, instead of into `out` (which then stays
+        // empty): the caller writes the file's start and end around them.
+        CRecordStream* pStream = nullptr;
     };
 
     // Replaces `out` with the contact file made of `text`. False, with `pError` set and `out`

@@ -4,6 +4,7 @@
 #include "CBatchImport.h"
 #include "CContactFileWriter.h"
 #include "CContactReader.h"
+#include "CDelimitedBatch.h"
 
 #include <CPerson.h>
 
@@ -404,6 +405,39 @@ private slots:
             QCOMPARE(written, qAbs(rows));
         else
             QVERIFY2(error.contains("65,535"), qPrintable(error));
+    }
+
+    // Tab-separated text of few enough lines has its records written while they are made: the
+    // file is the one made whole.
+    void delimitedStreamed() {
+        QByteArray text;
+        for (int i = 0; i < 30000; ++i) {
+            text += "Name " + QByteArray::number(i) + "\t" + QByteArray::number(i) + " Main St\t";
+            text += i % 7 ? "Springfield\tIL\t62701" : "M\xFCnchen\tBY\t80331";
+            text += i % 11 ? "\t555-0100\tn@x.test\n" : "\r\n\n";
+        }
+        QTemporaryDir dir;
+        QFile file(dir.filePath("in.txt"));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        CBatchImport::Options options;
+        options.strInput = dir.filePath("in.txt");
+        options.strOutput = dir.filePath("out.vby");
+        QString error;
+        int written = 0;
+        QVERIFY2(CBatchImport::Import(options, &error, &written), qPrintable(error));
+
+        CDelimitedBatch::Settings settings;
+        settings.strDelimiters = QStringLiteral("\t");
+        QByteArray expected;
+        qsizetype records = 0;
+        QVERIFY(CDelimitedBatch::Build(text, settings, expected, &error, &records));
+        QCOMPARE(qsizetype(written), records);
+        QFile out(options.strOutput);
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const QByteArray bytes = out.readAll();
+        QCOMPARE(bytes.size(), expected.size());
+        QVERIFY(bytes.first(bytes.size() - 4) == expected.first(expected.size() - 4));
     }
 };
 
