@@ -717,11 +717,11 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink
     bool bGroups = found.map.IsOwnLayout();
     for (const CHeaderMap::Column& column : found.map.m_columns)
         bGroups = bGroups || column.kind == CHeaderMap::EKind::Groups;
-    sink.part.Begin(bGroups);
+    const bool bParts = sink.part.Begin(bGroups);
     CCsvParser parser(text, found.cDelimiter, found.nStart, found.nLine, bViews);
     // The guess where the second part starts: the line after the middle of the rows.
     qsizetype split = text.size();
-    if (pSecond && text.size() - found.nStart >= kMinSplitBytes) {
+    if (pSecond && bParts && text.size() - found.nStart >= kMinSplitBytes) {
         const qsizetype middle = found.nStart + (text.size() - found.nStart) / 2;
         const qsizetype end = text.indexOf('\n', middle);
         if (end >= 0 && end + 1 < text.size())

@@ -69,7 +69,11 @@ public:
     public:
         virtual ~IPartSink() = default;
         // Before the first contact (first part only): whether the contacts can have groups.
-        virtual void Begin(bool bGroups) { Q_UNUSED(bGroups); }
+        // False keeps a CSV file in one part.
+        virtual bool Begin(bool bGroups) {
+            Q_UNUSED(bGroups);
+            return true;
+        }
         virtual void TakePerson(CPerson& person) = 0;
         virtual void TakeTexts(const QByteArrayView* pTexts) = 0;
         // Nothing before `pReadTo` is looked at again (as DoneFn; first part only).
@@ -85,8 +89,8 @@ public:
     // first part did not end exactly there (a quoted cell with line breaks across it, an
     // unclosed quote), or the second part has something to warn about, `second` forgets its
     // contacts and `first` reads on to the end, so the result is always that of ReadEach. The
-    // second part's bytes are never given up, since they may be read again. Other files, and
-    // small ones, go to `first` alone.
+    // second part's bytes are never given up, since they may be read again. Other files, small
+    // ones, and files whose first part says so at Begin go to `first` alone.
     static bool ReadInParts(const QByteArray& bytes, EContactFormat format, Result& result,
                             IPartSink& first, IPartSink& second, QString* pError);
 

@@ -36,8 +36,8 @@ QByteArrayView View(const std::string& text) {
 }
 
 // The ranks of the slots `columns` use for one kind of value, in the order of their numbers.
-template <typename IsKind>
-void Rank(const CHeaderMap& map, std::vector<int>& ranks, IsKind isKind, int* pCount) {
+// Returns how many slots there are.
+template <typename IsKind> int Rank(const CHeaderMap& map, std::vector<int>& ranks, IsKind isKind) {
     std::map<int, int> numbers;
     for (const CHeaderMap::Column& column : map.m_columns)
         if (isKind(column.kind))
@@ -48,7 +48,7 @@ void Rank(const CHeaderMap& map, std::vector<int>& ranks, IsKind isKind, int* pC
     for (size_t i = 0; i < map.m_columns.size(); ++i)
         if (isKind(map.m_columns[i].kind))
             ranks[i] = numbers[map.m_columns[i].nSlot];
-    *pCount = rank;
+    return rank;
 }
 
 // Values of the same slot stay in the order of their columns. A row has a handful, mostly in
@@ -83,24 +83,24 @@ CCsvQuickRow::CCsvQuickRow(const CHeaderMap& map) : m_map(map) {
     const size_t n = map.m_columns.size();
     m_columns.resize(n);
     std::vector<int> ranks(n, 0);
-    int phoneSlots = 0;
-    int addressSlots = 0;
-    int emailSlots = 0;
-    Rank(
-        map, ranks, [](EKind kind) { return kind == EKind::Phone || kind == EKind::PhoneLabel; },
-        &phoneSlots);
+    // Each column's place among the slots of its kind: phones, addresses, e-mails.
+    const auto isPhone = [](EKind kind) {
+        return kind == EKind::Phone || kind == EKind::PhoneLabel;
+    };
+    const auto isEmail = [](EKind kind) {
+        return kind == EKind::Email || kind == EKind::EmailLabel;
+    };
+    const int phoneSlots = Rank(map, ranks, isPhone);
     for (size_t i = 0; i < n; ++i)
-        if (map.m_columns[i].kind == EKind::Phone || map.m_columns[i].kind == EKind::PhoneLabel)
+        if (isPhone(map.m_columns[i].kind))
             m_columns[i].nRank = ranks[i];
-    Rank(map, ranks, IsAddressPart, &addressSlots);
+    const int addressSlots = Rank(map, ranks, IsAddressPart);
     for (size_t i = 0; i < n; ++i)
         if (IsAddressPart(map.m_columns[i].kind))
             m_columns[i].nRank = ranks[i];
-    Rank(
-        map, ranks, [](EKind kind) { return kind == EKind::Email || kind == EKind::EmailLabel; },
-        &emailSlots);
+    Rank(map, ranks, isEmail);
     for (size_t i = 0; i < n; ++i)
-        if (map.m_columns[i].kind == EKind::Email || map.m_columns[i].kind == EKind::EmailLabel)
+        if (isEmail(map.m_columns[i].kind))
             m_columns[i].nRank = ranks[i];
 
     for (size_t i = 0; i < n; ++i) {
@@ -176,7 +176,6 @@ CCsvQuickRow::CCsvQuickRow(const CHeaderMap& map) : m_map(map) {
     }
     m_phoneLabel.assign(size_t(phoneSlots), -1);
     m_addresses.resize(size_t(addressSlots));
-    (void)emailSlots;
 }
 
 void CCsvQuickRow::AppendAddressLine(std::string& out, const SAddress& address) const {

@@ -282,7 +282,12 @@ public:
             m_streaming = m_decided.get_future();
     }
 
-    void Begin(bool bGroups) override { Decide(!bGroups); }
+    // Two parts at once only when the first streams: otherwise the second part's text and
+    // records would be held beside the first part's records.
+    bool Begin(bool bGroups) override {
+        Decide(!bGroups);
+        return m_bStream;
+    }
     // Whether the records stream, once known: set by Begin, or false when the reading ends
     // before it.
     void Decide(bool bStream) {
