@@ -1,6 +1,7 @@
 #include "CRecoveryManager.h"
 
 #include "CArchive.h"
+#include "CEarlyOpen.h"
 #include "CMainFrame.h"
 #include "CRecoveryFile.h"
 #include "CSafeFile.h"
@@ -219,6 +220,8 @@ bool CRecoveryManager::OfferRecovery(CMainFrame& frame) {
     });
     // The question shows over an empty form, not one that was never filled.
     if (!found.empty()) {
+        // Whatever the answer, a file read ahead while the program started is not taken.
+        CEarlyOpen::Discard();
         if (IFormView* pView = frame.FormView())
             pView->OnInitialUpdate();
     }

@@ -2,6 +2,7 @@
 
 #include "CPasswordDlg.h"
 
+#include "CEarlyOpen.h"
 #include "CMainFrame.h"
 #include "CRecoveryManager.h"
 #include "CSplashWnd.h"
@@ -119,6 +120,10 @@ int CVornApp::Run(QApplication& qapp, const QStringList& arguments, const ViewFa
     QApplication::setWindowIcon(AppIcon());
 
     ReadSettings();
+    // A file read ahead is not taken after a password question: it is opened as usual once the
+    // question is answered.
+    if (m_bPassword)
+        CEarlyOpen::Discard();
     // A start-up that is not let through ends here, with no window; the exit step still runs.
     if (m_bPassword && !CheckStartupPassword()) {
         WriteExitSettings();
@@ -155,6 +160,8 @@ int CVornApp::Run(QApplication& qapp, const QStringList& arguments, const ViewFa
         else
             frame->OpenDocumentFile(line.strPath);
     }
+    // A file read ahead and not taken (a recovered document, another file opened) is let go.
+    CEarlyOpen::Discard();
 
     const int nResult = qapp.exec();
     // The records of a large file are let go on a thread of their own (the form lets go of

@@ -2,6 +2,7 @@
 #ifdef VELLOBY_HAS_SYNC
 #include "CHeadlessSync.h"
 #endif
+#include "CEarlyOpen.h"
 #include "CVornApp.h"
 #include "CVornDoc.h"
 #include "IFormView.h"
@@ -26,9 +27,18 @@ int main(int argc, char** argv) {
         QCoreApplication app(argc, argv);
         return CHeadlessExport::Run(QCoreApplication::arguments());
     }
+    // The file named on the command line is read on a second thread while the window system and
+    // the main window start. The path is the one the application takes from its arguments
+    // (an option of Qt's own among them makes it another path, and the early read is not used).
+    {
+        QStringList words;
+        for (int i = 1; i < argc; ++i)
+            words.append(QString::fromLocal8Bit(argv[i]));
+        CEarlyOpen::Start(CVornApp::ParseCommandLine(QStringList{QString()} + words).strPath);
+    }
     QApplication qapp(argc, argv);
     CVornApp app;
-    return app.Run(qapp, [](CVornDoc& doc, QWidget* parent) -> IFormView* {
+    const int nResult = app.Run(qapp, [](CVornDoc& doc, QWidget* parent) -> IFormView* {
 #ifdef VELLOBY_HAS_FORM
         return new CVornView(doc, parent);
 #else
@@ -37,4 +47,6 @@ int main(int argc, char** argv) {
         return nullptr;
 #endif
     });
+    CEarlyOpen::Finish();
+    return nResult;
 }

@@ -2,6 +2,7 @@
 
 #include "CArchive.h"
 #include "CContactFilePieces.h"
+#include "CEarlyOpen.h"
 #include "CRecordBlock.h"
 #include "CSafeFile.h"
 
@@ -82,46 +83,61 @@ void CVornDoc::Serialize(CArchive& ar) {
         return;
     }
 
-    m_nVersion = static_cast<int>(ar.ReadDWord());
-    if (m_nVersion == kVersion) {
-        ar.ReadStringList(m_groupList);
+    SContents contents;
+    ReadContents(ar, contents);
+    Adopt(contents);
+}
+
+void CVornDoc::Adopt(SContents& contents) {
+    m_personList = std::move(contents.personList);
+    m_groupList = std::move(contents.groupList);
+    m_nVersion = contents.nVersion;
+    m_timeCreated = contents.timeCreated;
+    m_label.m_bUseCustomLabel = contents.label.m_bUseCustomLabel;
+    m_label.m_strCustomLabel = std::move(contents.label.m_strCustomLabel);
+}
+
+void CVornDoc::ReadContents(CArchive& ar, SContents& contents) {
+    contents.nVersion = static_cast<int>(ar.ReadDWord());
+    if (contents.nVersion == kVersion) {
+        ar.ReadStringList(contents.groupList);
         const quint16 count = ar.ReadWord();
         // Every record takes at least eleven bytes; a larger count than the data can hold is
         // damage, refused before anything is reserved.
         if (qsizetype(count) * 11 > ar.Remaining())
             throw CArchiveException("the data ends early");
         ReserveTexts(ar, count, kVersion);
-        m_personList.reserve(count);
+        contents.personList.reserve(count);
         const auto block = CRecordBlock::Create(count, CPerson::BlockSlotSize());
         for (quint16 i = 0; i < count; ++i) {
             std::unique_ptr<CPerson> person(new (*block) CPerson);
             person->Serialize(ar, kVersion);
-            m_personList.push_back(std::move(person));
+            contents.personList.push_back(std::move(person));
         }
-        m_label.m_bUseCustomLabel = ar.ReadDWord();
-        m_label.m_strCustomLabel = ar.ReadString();
-        if (m_label.m_strCustomLabel.isEmpty())
-            m_label.m_strCustomLabel = CNotesLabel::DefaultLabel();
+        contents.label.m_bUseCustomLabel = ar.ReadDWord();
+        contents.label.m_strCustomLabel = ar.ReadString();
+        if (contents.label.m_strCustomLabel.isEmpty())
+            contents.label.m_strCustomLabel = CNotesLabel::DefaultLabel();
     } else {
         // The older layout has no version: its first bytes start the group list.
-        m_nVersion = kOldVersion;
+        contents.nVersion = kOldVersion;
         ar.Seek(0);
-        ar.ReadStringList(m_groupList);
+        ar.ReadStringList(contents.groupList);
         const quint16 count = ar.ReadWord();
         if (qsizetype(count) * 10 > ar.Remaining())
             throw CArchiveException("the data ends early");
         ReserveTexts(ar, count, kOldVersion);
-        m_personList.reserve(count);
+        contents.personList.reserve(count);
         const auto block = CRecordBlock::Create(count, CPerson::BlockSlotSize());
         for (quint16 i = 0; i < count; ++i) {
             std::unique_ptr<CPerson> person(new (*block) CPerson);
             person->Serialize(ar, kOldVersion);
-            m_personList.push_back(std::move(person));
+            contents.personList.push_back(std::move(person));
         }
-        m_label.m_bUseCustomLabel = 0;
-        m_label.m_strCustomLabel = CNotesLabel::DefaultLabel();
+        contents.label.m_bUseCustomLabel = 0;
+        contents.label.m_strCustomLabel = CNotesLabel::DefaultLabel();
     }
-    m_timeCreated = ar.ReadDWord();
+    contents.timeCreated = ar.ReadDWord();
 }
 
 void CVornDoc::DeleteContents() {
@@ -185,6 +201,14 @@ bool CVornDoc::Load(const QByteArray& bytes, bool bCompact, QString* pError) {
 }
 
 bool CVornDoc::OnOpenDocument(const QString& path, QString* pError) {
+    // The file of the command line may have been read while the program started.
+    SContents early;
+    if (CEarlyOpen::Take(path, early)) {
+        DeleteContents();
+        Adopt(early);
+        SetModifiedFlag(false);
+        return true;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         DeleteContents();

@@ -42,6 +42,22 @@ public:
     // file as it was. On success the modified flag is cleared.
     bool OnSaveDocument(const QString& path, QString* pError = nullptr);
 
+    // What a contact file holds, read apart from any document (a file read ahead on another
+    // thread, before the document exists) and then taken over whole.
+    struct SContents {
+        std::vector<std::unique_ptr<CPerson>> personList;
+        QList<QByteArray> groupList;
+        int nVersion = kVersion;
+        quint32 timeCreated = 0;
+        CNotesLabel label;
+    };
+    // Reads a whole contact file from `ar`; throws CArchiveException on damaged data. Touches
+    // no document and no Qt object, so it may run on any thread.
+    static void ReadContents(CArchive& ar, SContents& contents);
+    // Replaces the contents (entries, groups, Notes label, version, time) with `contents`, as a
+    // successful load does; `contents` is left empty.
+    void Adopt(SContents& contents);
+
     // Fills the document from the bytes of a contact file; false (document empty) on damage.
     bool LoadFromBytes(const QByteArray& bytes, QString* pError = nullptr);
     // The bytes of the whole file as it would be saved now.
