@@ -164,7 +164,8 @@ int main(int argc, char** argv) {
     environment.push_back("HOME=" + home.toStdString());
     environment.push_back("VELLOBY_QUIT_WHEN_SHOWN=1");
 
-    const std::string program = VELLOBY_EXE;
+    // Another build of velloby may be named, to compare it with this one on the same files.
+    const std::string program = argc == 2 ? argv[1] : VELLOBY_EXE;
     const std::string empty = emptyPath.toStdString();
     const std::string big = bigPath.toStdString();
     // One run of each first, to warm the caches (and to write the settings a first run writes).

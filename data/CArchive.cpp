@@ -3,7 +3,10 @@
 #include "CHugePages.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -91,6 +94,20 @@ void CArchive::CompactTexts() {
     m_texts.nTexts = 0;
     m_texts.bytes.data_ptr().d_ptr()->ref_.fetchAndAddRelaxed(kHold);
     m_bCompact = true;
+}
+
+void CArchive::ReleaseUnusedSource() {
+    // Small sources are not worth a call: a page or two.
+    constexpr qsizetype kMinRelease = 64 * 1024;
+    if (!m_bCompact || m_texts.bytes.constData() != m_pData || m_nSize < kMinRelease)
+        return;
+    const auto kPage = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto used = reinterpret_cast<uintptr_t>(m_texts.pFree);
+    const auto end = reinterpret_cast<uintptr_t>(m_pData + m_nSize);
+    const uintptr_t first = (used + kPage - 1) & ~(kPage - 1);
+    const uintptr_t last = end & ~(kPage - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
 }
 
 void CArchive::ReserveTexts(qsizetype bytes) {

@@ -97,6 +97,11 @@ public:
     // first read.
     void CompactTexts();
     bool CompactsTexts() const { return m_bCompact; }
+    // Once everything is read from a source whose texts were compacted: gives the whole pages
+    // of the source past its last text back to the system. They hold bytes already read, which
+    // no text uses, and would otherwise stay in memory as long as any text of the file does.
+    // (A page given back reads as zeros if anything touches it again.)
+    void ReleaseUnusedSource();
 
     // Bytes not yet read, and the reading position.
     qsizetype Remaining() const { return m_nSize - m_nPos; }

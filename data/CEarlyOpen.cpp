@@ -81,6 +81,7 @@ struct SEarly {
             // The buffer is this thread's alone: the texts are kept in it.
             ar.CompactTexts();
             CVornDoc::ReadContents(ar, contents);
+            ar.ReleaseUnusedSource();
             bGood = true;
         } catch (const CArchiveException&) {
             contents = CVornDoc::SContents();

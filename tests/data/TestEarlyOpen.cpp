@@ -187,6 +187,10 @@ private slots:
         doc.m_personList[9]->m_strCity[0] = 'X';
         QCOMPARE(doc.m_personList[10]->m_strCity, QByteArray("Springfield"));
         QCOMPARE(doc.m_personList[3]->m_strNotes, QByteArray(70000, 'x'));
+        // The last text of the file, just before the bytes given back after reading.
+        QCOMPARE(doc.m_personList.back()->m_strName, QByteArray("Person 4999"));
+        doc.m_personList.back()->m_strName.append(QByteArray(9000, 'y'));
+        QCOMPARE(doc.m_personList.back()->m_strName.size(), qsizetype(11 + 9000));
         QByteArray label2 = label.m_strCustomLabel;
         QVERIFY(doc.OnOpenDocument(path));
         QCOMPARE(kept.m_strName, QByteArray("Person 7"));
