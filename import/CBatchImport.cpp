@@ -273,11 +273,13 @@ namespace {
 class CPartWriter : public CContactReader::IPartSink {
 public:
     // `release`: the bytes whose memory may go back to the system as this part reads them
-    // (empty: kept). `pStream`: where the records go when the
-    // file has no groups (null: always kept).
-    CPartWriter(qsizetype expectedSize, QByteArrayView release, CRecordStream* pStream)
+    // (empty: kept). `pStream`: where the records go when the file has no groups and
+    // `fewRows` says it cannot hold too many contacts (null: always kept).
+    CPartWriter(qsizetype expectedSize, QByteArrayView release, CRecordStream* pStream,
+                std::future<bool> fewRows = {})
         : m_writer(expectedSize), m_pReleased(release.data()),
-          m_pEnd(release.data() + release.size()), m_pStream(pStream) {
+          m_pEnd(release.data() + release.size()), m_pStream(pStream),
+          m_fewRows(std::move(fewRows)) {
         if (pStream)
             m_streaming = m_decided.get_future();
     }
@@ -285,7 +287,7 @@ public:
     // Two parts at once only when the first streams: otherwise the second part's text and
     // records would be held beside the first part's records.
     bool Begin(bool bGroups) override {
-        Decide(!bGroups);
+        Decide(!bGroups && (!m_fewRows.valid() || m_fewRows.get()));
         return m_bStream;
     }
     // Whether the records stream, once known: set by Begin, or false when the reading ends
@@ -348,6 +350,7 @@ private:
     const char* m_pReleased;
     const char* m_pEnd;
     CRecordStream* m_pStream;
+    std::future<bool> m_fewRows;
     std::promise<bool> m_decided;
     std::future<bool> m_streaming;
     bool m_bDecided = false;
@@ -382,13 +385,11 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
                     QString* pError, int* pnWritten, QStringList* pSummary) {
     CContactReader::Result result;
     QString error;
-    // One row is the header, so a file of at most that many rows more holds too few contacts
-    // to be refused for their number.
-    const bool bMayStream = MostRows(bytes) <= CImportDoc::kMaxRecords + 1;
     CRecordStream stream;
+    std::promise<bool> fewRows;
     // A CSV row often grows into labelled lines of Notes, so room is made for more than the
     // input; room not written to costs nothing.
-    CPartWriter first(bytes.size() + bytes.size() / 2, bytes, bMayStream ? &stream : nullptr);
+    CPartWriter first(bytes.size() + bytes.size() / 2, bytes, &stream, fewRows.get_future());
     CPartWriter second(bytes.size(), {}, nullptr);
     bool bRead = false;
     std::thread reader([&] {
@@ -396,6 +397,10 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
         first.Decide(false);
         stream.Close(bRead);
     });
+    // Counted while the reading starts; the first part waits for it before its first contact,
+    // and so before any of the bytes are given back. One row is the header, so a file of at
+    // most that many rows more holds too few contacts to be refused for their number.
+    fewRows.set_value(MostRows(bytes) <= CImportDoc::kMaxRecords + 1);
     const bool bStream = first.Streams();
     if (!bStream)
         reader.join();
