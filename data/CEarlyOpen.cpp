@@ -45,7 +45,9 @@ struct SEarly {
     CVornDoc::SContents contents;
 
     void Read() {
-        const int fd = ::open(localPath.constData(), O_RDONLY | O_CLOEXEC);
+        // Without waiting: opening a pipe would wait for a writer, and only plain files are read
+        // here (no wait on a plain file's reads either way).
+        const int fd = ::open(localPath.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         if (fd < 0)
             return;
         struct stat st {};

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <cstdio>
 #include <functional>
+#include <sys/stat.h>
 
 namespace {
 
@@ -169,6 +170,20 @@ private slots:
         QCOMPARE(Open(path), normal);
         CVornDoc::SContents left;
         QVERIFY(!CEarlyOpen::Take(path, left));
+    }
+
+    // A pipe named on the command line has no writer: the early read neither waits for one nor
+    // keeps the program from ending.
+    void pipeIsNotWaitedFor() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("pipe.vby");
+        QVERIFY(mkfifo(QFile::encodeName(path), 0600) == 0);
+        CEarlyOpen::Start(path);
+        CVornDoc::SContents contents;
+        QVERIFY(!CEarlyOpen::Take(path, contents));
+        CEarlyOpen::Start(path);
+        CEarlyOpen::Discard();
+        CEarlyOpen::Finish();
     }
 
     // The entries read on the other thread are edited, copied and kept past the document, and
