@@ -9,6 +9,7 @@
 
 #include "CContactFileWriter.h"
 #include "CDelimitedBatch.h"
+#include "CHugePages.h"
 #include "CRecordStream.h"
 #include "CSafeFile.h"
 
@@ -43,7 +44,7 @@ bool ReadWhole(QFile& file, QByteArray& bytes) {
         return file.error() == QFileDevice::NoError;
     }
     bytes = QByteArray(size, Qt::Uninitialized);
-    CDelimitedBatch::AdviseLargePages(bytes.data(), size);
+    CHugePages::Prepare(bytes.data(), size_t(size));
     qint64 got = 0;
     while (got < size) {
         const qint64 read = file.read(bytes.data() + got, size - got);
