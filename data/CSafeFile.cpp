@@ -65,13 +65,15 @@ bool Fail(CSafeFile::SFailure* pFailure, Step step, int error, bool bOldFileKept
     return false;
 }
 
-// Writes all of `size` bytes at `data` to `fd`: a write may take fewer bytes than asked, or be
-// interrupted before it takes any, so it is repeated until everything is written or it fails.
-// Returns 0, or the error.
-int WriteAll(IFileSystem& fs, int fd, const char* data, qsizetype size) {
+// Writes all of `size` bytes at `data` to `fd`, at its current position or, when `offset` is
+// not negative, at that offset: a write may take fewer bytes than asked, or be interrupted before
+// it takes any, so it is repeated until everything is written or it fails. Returns 0, or the
+// error.
+int WriteAll(IFileSystem& fs, int fd, const char* data, qsizetype size, off_t offset = -1) {
     qsizetype left = size;
     while (left > 0) {
-        const ssize_t written = fs.Write(fd, data, size_t(left));
+        const ssize_t written = offset < 0 ? fs.Write(fd, data, size_t(left))
+                                           : fs.WriteAt(fd, data, size_t(left), offset);
         if (written < 0) {
             if (errno == EINTR)
                 continue;
@@ -82,6 +84,8 @@ int WriteAll(IFileSystem& fs, int fd, const char* data, qsizetype size) {
             return ENOSPC;
         data += written;
         left -= written;
+        if (offset >= 0)
+            offset += written;
     }
     return 0;
 }
@@ -134,27 +138,6 @@ private:
     off_t m_nStarted = 0;
 };
 
-// Writes all of `bytes` at `offset` of `fd`, repeating short and interrupted writes as WriteAll
-// does. Returns 0, or the error.
-int WriteAllAt(IFileSystem& fs, int fd, const QByteArray& bytes, off_t offset) {
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = fs.WriteAt(fd, data, size_t(left), offset);
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (written == 0)
-            return ENOSPC;
-        data += written;
-        left -= written;
-        offset += written;
-    }
-    return 0;
-}
-
 // Writes every piece `fnNext` hands out, then (when `fnHead` is given) the new start of the file
 // over the first piece; 0, or the error (ECANCELED when the source failed, or the new start was
 // refused or is not as long as the first piece).
@@ -183,7 +166,7 @@ int WritePiecesTo(IFileSystem& fs, int fd, const CSafeFile::FnNextPiece& fnNext,
     QByteArray head;
     if (!fnHead(head) || head.size() != qMax<qsizetype>(nFirst, 0))
         return ECANCELED;
-    return WriteAllAt(fs, fd, head, 0);
+    return WriteAll(fs, fd, head.constData(), head.size(), 0);
 }
 
 // The file being replaced, held open across the rename. The rename drops the old file's last
