@@ -3,6 +3,7 @@
 #include "CContactMapper.h"
 #include "CCsvParser.h"
 #include "CCsvQuickRow.h"
+#include "CGroupsField.h"
 #include "CHeaderMap.h"
 #include "CTextDecoder.h"
 #include "CVCardParser.h"
@@ -423,7 +424,7 @@ void FromOwnRow(const QList<QByteArray>& fields, CContactData& contact) {
     contact.emails.push_back({{}, field(7)});
     contact.notes.append(field(8));
     if (!field(9).isEmpty())
-        contact.groups = CHeaderMap::SplitValues(field(9));
+        contact.groups = CGroupsField::Split(field(9));
 }
 
 CContactData FromRow(const CHeaderMap& map, const QList<QByteArray>& fields) {

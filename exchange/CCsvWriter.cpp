@@ -1,5 +1,6 @@
 #include "CCsvWriter.h"
 
+#include "CGroupsField.h"
 #include "CTextDecoder.h"
 
 #include <string>
@@ -44,7 +45,7 @@ QByteArray CCsvWriter::Write(const std::vector<const CPerson*>& people) {
             AppendField(out, *field);
             out.push_back(',');
         }
-        AppendField(out, person->m_groups.join(" ::: "));
+        AppendField(out, CGroupsField::Join(person->m_groups));
         out += "\r\n";
     }
     return QByteArray(out.data(), qsizetype(out.size()));

@@ -177,6 +177,60 @@ private slots:
                                  "\"A, B\",,,,,,,,\"x\r\ny\",G1 ::: G2\r\n"));
     }
 
+    // Group names made of the separator's own characters come back whole through our CSV.
+    void csvGroupNamesWithSeparators_data() {
+        QTest::addColumn<QList<QByteArray>>("groups");
+        QTest::addColumn<QByteArray>("cell");
+        using L = QList<QByteArray>;
+        QTest::newRow("plain") << L{"G1", "G2"} << QByteArray("G1 ::: G2");
+        QTest::newRow("separator inside") << L{"a ::: b"} << QByteArray("a :::: b");
+        QTest::newRow("ends with colons")
+            << L{" j\t;i :::", "x"} << QByteArray(" j\t;i :::: ::: x");
+        QTest::newRow("starts with colons") << L{"x", "::: y"} << QByteArray("x ::: :::: y");
+        QTest::newRow("only colons")
+            << L{":::", "::::", "::", ":"} << QByteArray(":::: ::: ::::: ::: :: ::: :");
+        QTest::newRow("blanks at the ends") << L{"a ", " b", " "} << QByteArray("a  :::  b :::  ");
+        QTest::newRow("colons touching") << L{"a:", ":b"} << QByteArray("a: ::: :b");
+        QTest::newRow("tabs around") << L{"a\t:::\tb", "c"} << QByteArray("a\t::::\tb ::: c");
+    }
+    void csvGroupNamesWithSeparators() {
+        QFETCH(QList<QByteArray>, groups);
+        QFETCH(QByteArray, cell);
+        CPerson p;
+        p.m_strName = "N";
+        p.m_groups = groups;
+        const QByteArray csv = CCsvWriter::Write({&p});
+        // Blanks at the cell's ends are kept by quoting it.
+        const bool bQuoted = cell.startsWith(' ') || cell.endsWith(' ');
+        QCOMPARE(csv.mid(csv.indexOf('\n') + 1),
+                 "N,,,,,,,,," + (bQuoted ? '"' + cell + '"' : cell) + "\r\n");
+        const CContactReader::Result result = ReadOk(csv);
+        QCOMPARE(result.people.size(), size_t(1));
+        QCOMPARE(result.people[0].m_groups, groups);
+    }
+
+    // Cells written before names were escaped read as they did: the separators are the same.
+    void csvGroupCellsOfOlderFiles_data() {
+        QTest::addColumn<QByteArray>("cell");
+        QTest::addColumn<QList<QByteArray>>("groups");
+        using L = QList<QByteArray>;
+        QTest::newRow("one") << QByteArray("Friends") << L{"Friends"};
+        QTest::newRow("three") << QByteArray("A ::: B ::: C") << L{"A", "B", "C"};
+        QTest::newRow("no blanks") << QByteArray("a:::b") << L{"a:::b"};
+        QTest::newRow("separators in a row") << QByteArray("a ::: ::: b") << L{"a", "::: b"};
+        // Only a name with four colons in a row reads differently.
+        QTest::newRow("four colons") << QByteArray("a :::: b") << L{"a ::: b"};
+    }
+    void csvGroupCellsOfOlderFiles() {
+        QFETCH(QByteArray, cell);
+        QFETCH(QList<QByteArray>, groups);
+        const CContactReader::Result result =
+            ReadOk("Name,Address,City,State,ZIP,Country,Phone,E-mail,Notes,Groups\r\nN,,,,,,,,,\"" +
+                   cell + "\"\r\n");
+        QCOMPARE(result.people.size(), size_t(1));
+        QCOMPARE(result.people[0].m_groups, groups);
+    }
+
     // Records of older 8-bit programs are written as UTF-8 and read back as the same text.
     void windows1252RecordsAreWrittenAsUtf8() {
         CPerson p;
