@@ -63,14 +63,35 @@ const QList<MenuInfo>& Menus() {
     static const QList<MenuInfo> menus = {
         {"&File",
          "menuFile",
-         {FileNew,      FileOpen,         FileSave,         FileSaveAs,          0, FileImport,
-          FileAddFromFile, FileExport, 0, FileSyncSetup, FileSyncNow, 0,
-          FilePrint,    FilePrintPreview, FilePrintSetup,   FileFormattedReport, 0, FileSendMail, 0,
-          FileMruFirst, FileMruFirst + 1, FileMruFirst + 2, FileMruLast,         0, AppExit}},
+         {FileNew,
+          FileOpen,
+          FileSave,
+          FileSaveAs,
+          0,
+          FileImport,
+          FileAddFromFile,
+          FileExport,
+          0,
+          FileSyncSetup,
+          FileSyncNow,
+          0,
+          FilePrint,
+          FilePrintPreview,
+          FilePrintSetup,
+          FileFormattedReport,
+          0,
+          FileSendMail,
+          0,
+          FileMruFirst,
+          FileMruFirst + 1,
+          FileMruFirst + 2,
+          FileMruLast,
+          0,
+          AppExit}},
         {"&Edit",
          "menuEdit",
-         {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditPasteSpecial, 0,
-          EditCopyEntries, 0, EditProperties}},
+         {EditUndo, EditRedo, 0, EditCut, EditCopy, EditPaste, EditPasteSpecial, 0, EditCopyEntries,
+          0, EditProperties}},
         {"&Action",
          "menuAction",
          {ActionNewRecord, ActionCommit, ActionDelete, 0, ActionPrepareSearch, ActionSearch, 0,
@@ -88,12 +109,12 @@ struct ToolInfo {
     const char* pszPicture;
 };
 const ToolInfo kTools[] = {
-    {FileNew, ":/app/tb-new.png"},     {FileOpen, ":/app/tb-open.png"},
-    {FileSave, ":/app/tb-save.png"},   {0, nullptr},
+    {FileNew, ":/app/tb-new.png"},      {FileOpen, ":/app/tb-open.png"},
+    {FileSave, ":/app/tb-save.png"},    {0, nullptr},
     {FileSyncNow, ":/app/tb-sync.png"}, {0, nullptr},
-    {EditCut, ":/app/tb-cut.png"},     {EditCopy, ":/app/tb-copy.png"},
-    {EditPaste, ":/app/tb-paste.png"}, {0, nullptr},
-    {FilePrint, ":/app/tb-print.png"}, {AppAbout, ":/app/tb-about.png"},
+    {EditCut, ":/app/tb-cut.png"},      {EditCopy, ":/app/tb-copy.png"},
+    {EditPaste, ":/app/tb-paste.png"},  {0, nullptr},
+    {FilePrint, ":/app/tb-print.png"},  {AppAbout, ":/app/tb-about.png"},
 };
 
 // X11 modifier bits carried by key events on the xcb platform.
@@ -404,8 +425,16 @@ bool CMainFrame::SaveModified() {
     }
 }
 
+bool CMainFrame::CloseDocument() {
+    // The form's own edits (a changed entry, a typed new one) are asked about first, as when
+    // the program closes; storing one of them then makes the document modified.
+    if (m_pFormView && !m_pFormView->QueryClose())
+        return false;
+    return SaveModified();
+}
+
 bool CMainFrame::NewDocument() {
-    if (!SaveModified())
+    if (!CloseDocument())
         return false;
     m_doc.OnNewDocument();
     UpdateTitle();
@@ -424,7 +453,7 @@ void CMainFrame::OnFileOpen() {
 
 bool CMainFrame::OpenDocumentFile(const QString& path) {
     m_bLastOpenFailed = false;
-    if (!SaveModified())
+    if (!CloseDocument())
         return false;
     QString error;
     bool bOpened = false;
@@ -545,9 +574,7 @@ void CMainFrame::OnAbout() {
 }
 
 bool CMainFrame::QueryClose() {
-    if (m_pFormView && !m_pFormView->QueryClose())
-        return false;
-    return SaveModified();
+    return CloseDocument();
 }
 
 void CMainFrame::OnCommitDataRequest(QSessionManager& manager) {
@@ -606,4 +633,3 @@ void CMainFrame::dropEvent(QDropEvent* event) {
     // question to save.
     QTimer::singleShot(0, this, [this, path] { OpenDocumentFile(path); });
 }
-

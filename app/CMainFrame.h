@@ -59,9 +59,10 @@ public:
     // The document's name as the title and the prompts show it: the file name, or "Untitled".
     QString DocumentName() const;
 
-    // New: asks to save a modified document first; false when the user cancelled.
+    // New: asks about the form's edits and to save a modified document first (CloseDocument);
+    // false when the user cancelled.
     bool NewDocument();
-    // Opens `path` in place of the current document, after asking to save a modified one.
+    // Opens `path` in place of the current document, after the same questions as New.
     // A file that cannot be opened is reported, naming the file and the reason, and leaves an
     // empty, untitled document. False when cancelled or failed.
     bool OpenDocumentFile(const QString& path);
@@ -72,8 +73,11 @@ public:
     // The question "Save changes to ...?" when the document is modified. Yes saves (false if
     // that fails or is cancelled), No goes on, Cancel returns false and changes nothing.
     bool SaveModified();
-    // The questions before the program closes: first about edits the form has not stored in
-    // an entry, then "Save changes to ...?". False when the user cancelled (or a save failed).
+    // The questions before the document is closed or replaced: first about edits the form has
+    // not stored in an entry, then "Save changes to ...?". False when the user cancelled (or a
+    // save failed).
+    bool CloseDocument();
+    // The same questions before the program closes.
     bool QueryClose();
 
     void ActivateFrame() override;

@@ -131,6 +131,8 @@ private slots:
     void closingAsksAboutEdits_data();
     void closingAsksAboutEdits();
     void closingAsksToAddTypedEntry();
+    void replacingTheDocumentAsksAboutEdits_data();
+    void replacingTheDocumentAsksAboutEdits();
     void logoutAsksTheClosingQuestions();
     void searchKeepsFormWidth();
     void caretLineVisibleAfterResize_data();
@@ -379,6 +381,86 @@ void TestMainWindow::closingAsksToAddTypedEntry() {
         if (!c.bClosed)
             QCOMPARE(w.Name()->text(), QString::fromLatin1(c.pszName));
     }
+}
+
+// New and Open replace the document: the form's unstored edits are asked about first, as on
+// closing, and Cancel keeps the document and the edit.
+void TestMainWindow::replacingTheDocumentAsksAboutEdits_data() {
+    QTest::addColumn<bool>("open");     // Open another file, else New
+    QTest::addColumn<bool>("typedNew"); // a typed new entry, else a changed one
+    QTest::addColumn<int>("answer");
+    for (const bool bOpen : {false, true}) {
+        for (const bool bTyped : {false, true}) {
+            for (const auto& [answer, pszAnswer] :
+                 {std::pair{IPrompt::AnswerYes, "Yes"}, std::pair{IPrompt::AnswerNo, "No"},
+                  std::pair{IPrompt::AnswerCancel, "Cancel"}}) {
+                QTest::addRow("%s, %s, %s", bOpen ? "Open" : "New",
+                              bTyped ? "typed entry" : "changed entry", pszAnswer)
+                    << bOpen << bTyped << int(answer);
+            }
+        }
+    }
+}
+
+void TestMainWindow::replacingTheDocumentAsksAboutEdits() {
+    QFETCH(bool, open);
+    QFETCH(bool, typedNew);
+    QFETCH(int, answer);
+    CWindow w({CWindow::Person("Ann", "1")});
+    const QString other = QFileInfo(w.m_path).dir().filePath(QStringLiteral("other.vby"));
+    {
+        CNotesLabel label;
+        CVornDoc file(label);
+        file.OnNewDocument();
+        file.m_personList.push_back(std::make_unique<CPerson>(CWindow::Person("Zoe")));
+        QVERIFY(file.OnSaveDocument(other));
+    }
+    QWidget* pEdited = nullptr;
+    if (typedNew) {
+        CWindow::Key(Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(w.m_pView->GetEditMode(), int(CVornView::ModeBlank));
+        QTest::keyClicks(w.Name(), QStringLiteral("Cy"));
+        pEdited = w.Name();
+    } else {
+        auto* pPhone = w.Child<QPlainTextEdit>("editPhone");
+        pPhone->setFocus(Qt::MouseFocusReason);
+        QTest::keyClick(pPhone, Qt::Key_End, Qt::ControlModifier);
+        QTest::keyClicks(pPhone, QStringLiteral("23"));
+        pEdited = pPhone;
+    }
+    w.m_prompt.QueueAnswer(IPrompt::Answer(answer));
+    w.m_prompt.QueueAnswer(IPrompt::AnswerYes); // to "Save changes to ...?"
+    if (open)
+        w.m_pFrame->OpenDocumentFile(other);
+    else
+        w.Action(FileNew)->trigger();
+
+    const bool bStored = answer == IPrompt::AnswerYes;
+    QStringList questions = {typedNew ? kCloseAdd : kCloseUpdate};
+    if (bStored)
+        questions << QStringLiteral("Save changes to %1?").arg(QDir::toNativeSeparators(w.m_path));
+    QCOMPARE(w.m_prompt.m_texts, questions);
+    if (answer == IPrompt::AnswerCancel) {
+        // Nothing replaced, nothing lost.
+        QCOMPARE(w.m_doc.GetPathName(), QFileInfo(w.m_path).absoluteFilePath());
+        if (typedNew)
+            QCOMPARE(w.Name()->text(), QStringLiteral("Cy"));
+        else
+            QCOMPARE(static_cast<QPlainTextEdit*>(pEdited)->toPlainText(), QStringLiteral("123"));
+    } else {
+        QCOMPARE(w.m_doc.GetPathName(), open ? QFileInfo(other).absoluteFilePath() : QString());
+        QCOMPARE(w.m_doc.m_personList.size(), size_t(open ? 1 : 0));
+    }
+    CNotesLabel label;
+    CVornDoc file(label);
+    QVERIFY(file.OnOpenDocument(w.m_path));
+    QList<QByteArray> entries;
+    for (const auto& pPerson : file.m_personList)
+        entries.append(pPerson->m_strName + "/" + pPerson->m_strPhone);
+    QList<QByteArray> expected = {bStored && !typedNew ? "Ann/123" : "Ann/1"};
+    if (bStored && typedNew)
+        expected << "Cy/";
+    QCOMPARE(entries, expected);
 }
 
 void TestMainWindow::logoutAsksTheClosingQuestions() {
