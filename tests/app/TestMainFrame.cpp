@@ -163,12 +163,12 @@ void TestMainFrame::menuOrder_data() {
                                          "Recent File",
                                          "-",
                                          "E&xit"};
-    QTest::newRow("Edit") << "menuEdit"
-                          << "&Edit" << QStringList{"&Undo",  "&Redo", "-",
-                                                    "Cu&t",   "&Copy",
-                                                    "&Paste", "Paste &Special...",
-                                                    "-",      "Copy E&ntries",
-                                                    "-",      "P&roperties"};
+    QTest::newRow("Edit")
+        << "menuEdit"
+        << "&Edit"
+        << QStringList{
+               "&Undo", "Re&do",         "-", "Cu&t",       "&Copy", "&Paste", "Paste &Special...",
+               "-",     "Copy E&ntries", "-", "P&roperties"};
     QTest::newRow("Action") << "menuAction"
                             << "&Action"
                             << QStringList{"&New record",
@@ -182,7 +182,7 @@ void TestMainFrame::menuOrder_data() {
                                            "&Rename the current group",
                                            "D&elete the current group",
                                            "-",
-                                           "Find &Duplicates...",
+                                           "&Find Duplicates...",
                                            "-",
                                            "P&lace a call..."};
     QTest::newRow("View") << "menuView"
@@ -204,6 +204,17 @@ void TestMainFrame::menuOrder() {
             shown.append(action->isSeparator() ? QStringLiteral("-") : action->text());
     }
     QCOMPARE(shown, items);
+    // By keyboard each item is reached by its own letter: no two items share a mnemonic.
+    QHash<QChar, QString> letters;
+    for (const QString& item : shown) {
+        const qsizetype at = item.indexOf(QLatin1Char('&'));
+        if (at < 0 || at + 1 >= item.size())
+            continue;
+        const QChar letter = item.at(at + 1).toLower();
+        QVERIFY2(!letters.contains(letter),
+                 qPrintable(letters.value(letter) + QStringLiteral(" and ") + item));
+        letters.insert(letter, item);
+    }
 }
 
 void TestMainFrame::commandTexts_data() {
