@@ -2,8 +2,9 @@
 # 65,535 records with the progress window.
 add_executable(BenchImportBatch ${CMAKE_CURRENT_LIST_DIR}/BenchImportBatch.cpp)
 target_link_libraries(BenchImportBatch PRIVATE velloby_benchutil velloby_importbatch)
-target_compile_definitions(BenchImportBatch PRIVATE IMPORT_EXE="$<TARGET_FILE:import>")
-add_dependencies(BenchImportBatch import)
+target_compile_definitions(BenchImportBatch PRIVATE IMPORT_EXE="$<TARGET_FILE:import>"
+                           COMPARE_INPUTS_EXE="$<TARGET_FILE:BenchCompareInputs>")
+add_dependencies(BenchImportBatch import BenchCompareInputs)
 
 add_executable(BenchImportDone ${CMAKE_CURRENT_LIST_DIR}/BenchImportDone.cpp)
 target_link_libraries(BenchImportDone PRIVATE velloby_benchutil velloby_import)

@@ -10,6 +10,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <optional>
@@ -660,38 +661,48 @@ bool ReadRows(const QByteArray& text, CCsvParser& parser, const CHeaderMap& map,
     QList<QByteArray> fields;
     const bool bOwn = map.IsOwnLayout();
     CContactData own;
-    // Rows of the common shape skip the contact and the entry when the part takes texts.
+    // Rows of the common shape skip the contact and the entry when the part takes texts; their
+    // cells are read as views, and made fields only when the row needs the general reading.
     std::optional<CCsvQuickRow> quick;
     if (sink.bTexts && !bOwn)
         quick.emplace(map);
     QByteArrayView texts[CCsvQuickRow::Count];
-    while (parser.Position() < until && parser.Next(fields)) {
+    const std::vector<QByteArrayView>& cells = parser.Cells();
+    while (parser.Position() < until && (quick ? parser.NextCells() : parser.Next(fields))) {
         // Blank lines are no rows; in our own layout a row of empty fields is an empty entry.
         bool bEmpty = true;
-        for (const QByteArray& field : fields) {
-            for (char c : field) {
-                if (c != ' ' && c != '\t') {
-                    bEmpty = false;
+        const auto blank = [](QByteArrayView field) {
+            for (char c : field)
+                if (c != ' ' && c != '\t')
+                    return false;
+            return true;
+        };
+        if (quick) {
+            for (QByteArrayView cell : cells)
+                if (!(bEmpty = blank(cell)))
                     break;
-                }
-            }
-            if (!bEmpty)
-                break;
+        } else {
+            for (const QByteArray& field : fields)
+                if (!(bEmpty = blank(field)))
+                    break;
         }
-        if (bEmpty && (!bOwn || fields.size() == 1))
+        const qsizetype nFields = quick ? qsizetype(cells.size()) : fields.size();
+        if (bEmpty && (!bOwn || nFields == 1))
             continue;
         if (sink.nCount >= kMaxContacts) {
             if (pError)
                 *pError = kTooMany;
             return false;
         }
-        if (quick && quick->Build(fields, texts)) {
+        if (quick && quick->Build(cells.data(), qsizetype(cells.size()), texts)) {
             sink.Take(texts);
         } else if (bOwn) {
             FromOwnRow(fields, own);
             CPerson person = CContactMapper::ToPerson(own);
             sink.Take(person);
         } else {
+            if (quick)
+                parser.Fields(fields);
             CPerson person = CContactMapper::ToPerson(FromRow(map, fields));
             sink.Take(person);
         }
@@ -762,6 +773,30 @@ bool ReadCsv(const QByteArray& text, CContactReader::Result& result, CSink& sink
     return true;
 }
 
+// Whether `bytes` are ASCII without a NUL: text that reads as it is in every encoding taken
+// (no byte-order mark, no UTF-16, nothing to convert or drop). Looked at a block at a time, so
+// the compiler can compare many bytes at once.
+bool IsPlainAscii(const QByteArray& bytes) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    constexpr qsizetype kBlock = 64;
+    qsizetype i = 0;
+    for (; i + kBlock <= n; i += kBlock) {
+        unsigned char highest = 0;
+        unsigned char lowest = 0xFF;
+        for (qsizetype k = 0; k < kBlock; ++k) {
+            highest |= p[i + k];
+            lowest = std::min(lowest, p[i + k]);
+        }
+        if (highest >= 0x80 || lowest == 0)
+            return false;
+    }
+    for (; i < n; ++i)
+        if (p[i] >= 0x80 || p[i] == 0)
+            return false;
+    return true;
+}
+
 EContactFormat DetectText(const QByteArray& text) {
     if (IsVCardText(text))
         return EContactFormat::VCard;
@@ -821,7 +856,9 @@ bool CContactReader::ReadInParts(const QByteArray& bytes, EContactFormat format,
 bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result& result,
                           IPartSink& first, IPartSink* pSecond, bool bTexts, bool bViews,
                           QString* pError) {
-    const QByteArray text = CTextDecoder::ToUtf8(bytes);
+    // Most files are plain ASCII, which is UTF-8 as it is: one quick look instead of the
+    // decoder's checks.
+    const QByteArray text = IsPlainAscii(bytes) ? bytes : CTextDecoder::ToUtf8(bytes);
     if (format == EContactFormat::Auto)
         format = DetectText(text.left(kSniffBytes));
     result.format = format;

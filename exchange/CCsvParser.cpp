@@ -1,17 +1,50 @@
 #include "CCsvParser.h"
 
+#include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <cstring>
+
+namespace {
+
+// The first byte from `i` up to `end` that is `a`, `b` or `c`, else `end`. Eight bytes are
+// looked at a time: a byte equal to one of them shows as a zero byte of the word XOR that byte
+// repeated, and the lowest zero byte of a word is found exactly.
+qsizetype FindAny(const char* p, qsizetype i, qsizetype end, char a, char b, char c) {
+    if constexpr (std::endian::native == std::endian::little) {
+        constexpr quint64 kOnes = 0x0101010101010101ULL;
+        constexpr quint64 kHighs = 0x8080808080808080ULL;
+        const quint64 wa = kOnes * static_cast<unsigned char>(a);
+        const quint64 wb = kOnes * static_cast<unsigned char>(b);
+        const quint64 wc = kOnes * static_cast<unsigned char>(c);
+        const auto zeros = [](quint64 v) { return (v - kOnes) & ~v & kHighs; };
+        for (; end - i >= 8; i += 8) {
+            quint64 word;
+            std::memcpy(&word, p + i, 8);
+            const quint64 found = zeros(word ^ wa) | zeros(word ^ wb) | zeros(word ^ wc);
+            if (found)
+                return i + std::countr_zero(found) / 8;
+        }
+    }
+    while (i < end && p[i] != a && p[i] != b && p[i] != c)
+        ++i;
+    return i;
+}
+
+} // namespace
 
 CCsvParser::CCsvParser(const QByteArray& text, char delimiter, qsizetype start, qsizetype line,
                        bool bViews)
     : m_strText(text), m_cDelimiter(delimiter), m_nPos(start), m_nLine(line), m_nRowLine(line),
       m_bViews(bViews) {}
 
-void CCsvParser::Keep(QList<QByteArray>& fields, QByteArray&& field) {
-    if (fields.size() < kMaxFields)
-        fields.append(std::move(field));
-    else
+void CCsvParser::Keep(QByteArrayView cell, ECell kind) {
+    if (m_cells.size() < size_t(kMaxFields)) {
+        m_cells.push_back(cell);
+        m_kinds.push_back(kind);
+    } else {
         m_bOverflow = true;
+    }
 }
 
 void CCsvParser::EndRow() {
@@ -21,20 +54,67 @@ void CCsvParser::EndRow() {
                               .arg(m_nRowLine)
                               .arg(kMaxFields));
     m_bOverflow = false;
+    // The rebuilt cells get their addresses now that their bytes no longer move.
+    for (const auto& [cell, offset] : m_built)
+        m_cells[cell] = QByteArrayView(m_strBuilt.data() + offset, m_cells[cell].size());
 }
 
 bool CCsvParser::Next(QList<QByteArray>& fields) {
     fields.clear();
+    if (!Scan())
+        return false;
+    Fields(fields);
+    return true;
+}
+
+bool CCsvParser::NextCells() {
+    return Scan();
+}
+
+void CCsvParser::Fields(QList<QByteArray>& fields) const {
+    fields.clear();
+    fields.reserve(qsizetype(m_cells.size()));
+    for (size_t k = 0; k < m_cells.size(); ++k) {
+        const QByteArrayView cell = m_cells[k];
+        switch (m_kinds[k]) {
+        case ECell::Plain:
+            fields.append(m_bViews ? QByteArray::fromRawData(cell.data(), cell.size())
+                                   : QByteArray(cell.data(), cell.size()));
+            break;
+        case ECell::Quoted:
+            // Without views an empty quoted field stays a null array, as it always was.
+            if (m_bViews)
+                fields.append(QByteArray::fromRawData(cell.data(), cell.size()));
+            else
+                fields.append(cell.isEmpty() ? QByteArray() : QByteArray(cell.data(), cell.size()));
+            break;
+        case ECell::Built:
+            fields.append(QByteArray(cell.data(), cell.size()));
+            break;
+        case ECell::None:
+            fields.append(QByteArray());
+            break;
+        }
+    }
+}
+
+bool CCsvParser::Scan() {
+    m_cells.clear();
+    m_kinds.clear();
+    m_strBuilt.clear();
+    m_built.clear();
     const char* p = m_strText.constData();
     const qsizetype n = m_strText.size();
     if (m_nPos >= n)
         return false;
     m_nRowLine = m_nLine;
     qsizetype pos = m_nPos;
+    const char delimiter = m_cDelimiter;
     for (;;) {
         // One field starts at `pos`.
         if (pos < n && p[pos] == '"' && !m_bPlain) {
-            QByteArray field;
+            // A field with doubled quotes is rebuilt at the end of m_strBuilt.
+            const size_t built = m_strBuilt.size();
             qsizetype i = pos + 1;
             qsizetype lines = 0;
             bool bClosed = false;
@@ -47,32 +127,27 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
                 const char c = p[i];
                 if (c == '"') {
                     if (i + 1 < n && p[i + 1] == '"') {
-                        field.append(p + chunk, i - chunk);
+                        m_strBuilt.append(p + chunk, size_t(i - chunk));
                         bDoubled = true;
-                        field.append('"');
+                        m_strBuilt += '"';
                         i += 2;
                         chunk = i;
                         bTryJump = true;
                         continue;
                     }
-                    // The field as written needs no copy of its own when views are asked for.
-                    if (bDoubled || !m_bViews)
-                        field.append(p + chunk, i - chunk);
                     bClosed = true;
                     ++i;
                     break;
                 }
                 // Most quoted fields hold no line break: straight to the next quote when no
-                // break stands before it and it lies within the bytes a field may take.
+                // break stands before it and it lies within the bytes a field may take. The
+                // fields are short, so the bytes are looked at one by one.
                 if (bTryJump && c != '\n' && c != '\r') {
                     bTryJump = false;
-                    const auto* pQuote =
-                        static_cast<const char*>(std::memchr(p + i, '"', size_t(n - i)));
-                    const qsizetype next = pQuote ? pQuote - p : n;
-                    if (next - pos <= kMaxQuotedBytes &&
-                        !std::memchr(p + i, '\n', size_t(next - i)) &&
-                        !std::memchr(p + i, '\r', size_t(next - i))) {
-                        i = next;
+                    const qsizetype limit = std::min(n, pos + kMaxQuotedBytes + 1);
+                    const qsizetype j = FindAny(p, i, limit, '"', '\n', '\r');
+                    if (j < limit ? p[j] == '"' : j == n && n - pos <= kMaxQuotedBytes) {
+                        i = j;
                         continue;
                     }
                 }
@@ -85,23 +160,24 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
             if (bClosed) {
                 // Text after the closing quote up to the delimiter belongs to the field.
                 const qsizetype start = i;
-                while (i < n && p[i] != m_cDelimiter && p[i] != '\n' && p[i] != '\r')
-                    ++i;
-                if (!bDoubled && m_bViews) {
-                    if (i == start)
-                        field = QByteArray::fromRawData(p + chunk, start - 1 - chunk);
-                    else
-                        field = QByteArray(p + chunk, start - 1 - chunk);
+                i = FindAny(p, i, n, delimiter, '\n', '\r');
+                if (!bDoubled && i == start) {
+                    Keep(QByteArrayView(p + chunk, start - 1 - chunk), ECell::Quoted);
+                } else {
+                    m_strBuilt.append(p + chunk, size_t(start - 1 - chunk));
+                    m_strBuilt.append(p + start, size_t(i - start));
+                    // Its address is set when the row is complete.
+                    if (m_cells.size() < size_t(kMaxFields))
+                        m_built.emplace_back(m_cells.size(), built);
+                    Keep(QByteArrayView(p, qsizetype(m_strBuilt.size() - built)), ECell::Built);
                 }
-                if (i > start)
-                    field.append(p + start, i - start);
                 // Line breaks inside the field count for the line numbers.
                 for (qsizetype k = pos; lines > 0 && k < start; ++k)
                     if (p[k] == '\n' || (p[k] == '\r' && (k + 1 >= n || p[k + 1] != '\n')))
                         ++m_nLine;
-                Keep(fields, std::move(field));
                 pos = i;
             } else {
+                m_strBuilt.resize(built);
                 m_bPlain = true;
                 m_warnings.append(
                     QStringLiteral("An unclosed quote at line %1 was read as plain text.")
@@ -109,14 +185,8 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
                 continue; // read this field again, the quote as a plain character
             }
         } else {
-            qsizetype i = pos;
-            while (i < n && p[i] != m_cDelimiter && p[i] != '\n' && p[i] != '\r')
-                ++i;
-            if (fields.size() < kMaxFields)
-                fields.append(m_bViews ? QByteArray::fromRawData(p + pos, i - pos)
-                                       : QByteArray(p + pos, i - pos));
-            else
-                m_bOverflow = true;
+            const qsizetype i = FindAny(p, pos, n, delimiter, '\n', '\r');
+            Keep(QByteArrayView(p + pos, i - pos), ECell::Plain);
             pos = i;
         }
         // After a field: a delimiter, a line end or the end of the text.
@@ -125,10 +195,10 @@ bool CCsvParser::Next(QList<QByteArray>& fields) {
             EndRow();
             return true;
         }
-        if (p[pos] == m_cDelimiter) {
+        if (p[pos] == delimiter) {
             ++pos;
             if (pos >= n) {
-                Keep(fields, QByteArray());
+                Keep(QByteArrayView(), ECell::None);
                 m_nPos = n;
                 EndRow();
                 return true;

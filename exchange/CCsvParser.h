@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QStringList>
+#include <string>
+#include <utility>
+#include <vector>
 
 // Splits delimited text into rows of fields (RFC 4180): fields in double quotes may hold the
 // delimiter, line breaks and doubled quotes; CRLF, LF and a lone CR end a row. A quoted field
@@ -26,6 +30,13 @@ public:
     // The next row; false at the end of the text. Rows that are wholly empty are returned too
     // (as one empty field), so line numbers stay right; callers skip them.
     bool Next(QList<QByteArray>& fields);
+    // The same row as views, without a QByteArray for each field: a field as written points
+    // into `text`, one that had to be rebuilt (doubled quotes, text after the closing quote)
+    // into this parser's own bytes. Good until the next call. Fields(...) gives the fields of
+    // the row read last as Next(QList) gives them.
+    bool NextCells();
+    const std::vector<QByteArrayView>& Cells() const { return m_cells; }
+    void Fields(QList<QByteArray>& fields) const;
     // The line the last row started on, from 1.
     qsizetype Line() const { return m_nRowLine; }
     // Where the next row starts, and its line.
@@ -40,7 +51,16 @@ public:
     static char SniffDelimiter(const QByteArray& text);
 
 private:
-    void Keep(QList<QByteArray>& fields, QByteArray&& field);
+    // How a cell was read, for the QByteArray Next gives for it.
+    enum class ECell : char {
+        Plain,  // unquoted text as written
+        Quoted, // the text between quotes as written
+        Built,  // rebuilt in m_strBuilt
+        None,   // the empty field after a delimiter at the very end of the text
+    };
+    // Reads one row into m_cells and m_kinds.
+    bool Scan();
+    void Keep(QByteArrayView cell, ECell kind);
     void EndRow();
 
     const QByteArray& m_strText;
@@ -52,4 +72,11 @@ private:
     bool m_bOverflow = false;
     bool m_bViews = false;
     QStringList m_warnings;
+    // The last row: its cells, how each was read, and the bytes of the rebuilt ones, which
+    // get their addresses when the row is complete (m_strBuilt grows while it is read): the
+    // cell and its offset in m_strBuilt.
+    std::vector<QByteArrayView> m_cells;
+    std::vector<ECell> m_kinds;
+    std::string m_strBuilt;
+    std::vector<std::pair<size_t, size_t>> m_built;
 };

@@ -204,7 +204,7 @@ void CCsvQuickRow::AppendAddressLine(std::string& out, const SAddress& address) 
         part(address.country);
 }
 
-bool CCsvQuickRow::Build(const QList<QByteArray>& fields, QByteArrayView* pTexts) {
+bool CCsvQuickRow::Build(const QByteArrayView* pCells, qsizetype count, QByteArrayView* pTexts) {
     m_emails.clear();
     m_phones.clear();
     m_others.clear();
@@ -219,12 +219,12 @@ bool CCsvQuickRow::Build(const QList<QByteArray>& fields, QByteArrayView* pTexts
     QByteArrayView notes[4];
     int nNotes = 0;
 
-    const qsizetype n = std::min<qsizetype>(fields.size(), qsizetype(m_columns.size()));
+    const qsizetype n = std::min<qsizetype>(count, qsizetype(m_columns.size()));
     for (qsizetype i = 0; i < n; ++i) {
         const SColumn& column = m_columns[size_t(i)];
         if (column.kind == EKind::Ignore)
             continue;
-        const QByteArrayView value = fields[i];
+        const QByteArrayView value = pCells[i];
         if (CHeaderMap::IsPlaceholder(value, m_map.m_columns[size_t(i)]))
             continue;
         if (!column.bQuick || !IsPlain(value))

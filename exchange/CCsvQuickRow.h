@@ -24,10 +24,10 @@ public:
 
     explicit CCsvQuickRow(const CHeaderMap& map);
 
-    // Fills `pTexts[0..Count-1]` from the cells of one row; false when the row needs the
-    // general reading. The texts point into `fields` and into this object: good until the next
-    // call, while `fields` stays as it is.
-    bool Build(const QList<QByteArray>& fields, QByteArrayView* pTexts);
+    // Fills `pTexts[0..Count-1]` from the `count` cells of one row at `pCells`; false when the
+    // row needs the general reading. The texts point into the cells' bytes and into this
+    // object: good until the next call, while the cells' bytes stay as they are.
+    bool Build(const QByteArrayView* pCells, qsizetype count, QByteArrayView* pTexts);
 
 private:
     using EKind = CHeaderMap::EKind;

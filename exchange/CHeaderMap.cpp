@@ -417,7 +417,12 @@ const QByteArrayView kSeveral = " ::: ";
 } // namespace
 
 bool CHeaderMap::IsPlaceholder(QByteArrayView value, const Column& column) {
-    const QByteArrayView folded = value.trimmed();
+    // Most values have nothing to trim: no call to find that out.
+    const auto space = [](char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    };
+    const QByteArrayView folded =
+        value.isEmpty() || space(value.front()) || space(value.back()) ? value.trimmed() : value;
     if (folded.isEmpty())
         return true;
     if (EqualFolded(folded, column.strHeader))

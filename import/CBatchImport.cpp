@@ -360,18 +360,37 @@ private:
 };
 
 // At most how many rows `bytes` can hold, in any encoding the reading takes: every line break
-// holds a line feed or a carriage return byte, whose pairs count once.
+// holds a line feed or a carriage return byte, whose pairs count once. One pass, a block at a
+// time, so the compiler can compare many bytes at once.
 qsizetype MostRows(const QByteArray& bytes) {
-    const char* const pBegin = bytes.constData();
-    const char* const pEnd = pBegin + bytes.size();
-    qsizetype breaks = 0;
-    for (const char* p = pBegin; (p = static_cast<const char*>(std::memchr(p, '\n', pEnd - p)));
-         ++p)
-        ++breaks;
-    for (const char* p = pBegin; (p = static_cast<const char*>(std::memchr(p, '\r', pEnd - p)));
-         ++p)
-        if (p + 1 == pEnd || p[1] != '\n')
-            ++breaks;
+    const char* const p = bytes.constData();
+    const qsizetype n = bytes.size();
+    qsizetype feeds = 0;
+    qsizetype returns = 0;
+    qsizetype pairs = 0;
+    constexpr qsizetype kBlock = 64;
+    qsizetype i = 0;
+    // Each block looks at the byte after it too, for a pair across the edge.
+    for (; i + kBlock < n; i += kBlock) {
+        unsigned char blockFeeds = 0;
+        unsigned char blockReturns = 0;
+        unsigned char blockPairs = 0;
+        for (qsizetype k = 0; k < kBlock; ++k) {
+            const bool bReturn = p[i + k] == '\r';
+            blockFeeds += p[i + k] == '\n';
+            blockReturns += bReturn;
+            blockPairs += bReturn & (p[i + k + 1] == '\n');
+        }
+        feeds += blockFeeds;
+        returns += blockReturns;
+        pairs += blockPairs;
+    }
+    for (; i < n; ++i) {
+        feeds += p[i] == '\n';
+        returns += p[i] == '\r';
+        pairs += p[i] == '\r' && i + 1 < n && p[i + 1] == '\n';
+    }
+    const qsizetype breaks = feeds + returns - pairs;
     const bool bEndsWithBreak = !bytes.isEmpty() && (bytes.back() == '\n' || bytes.back() == '\r');
     return breaks + (bEndsWithBreak ? 0 : 1);
 }

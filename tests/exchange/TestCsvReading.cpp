@@ -328,17 +328,49 @@ private slots:
             << QByteArray("ab\"c,d\n") << ',' << Rows{{"ab\"c", "d"}};
         QTest::newRow("unclosed quote at the end read as plain text")
             << QByteArray("a,\"b,c\nd,e\n") << ',' << Rows{{"a", "\"b", "c"}, {"d", "e"}};
+        // Rebuilt fields of one row, long enough to move the bytes they are rebuilt in.
+        const QByteArray longText(300, 'x');
+        QTest::newRow("several rebuilt fields in a row")
+            << QByteArray("\"" + longText + "\"\"1\",\"a\"\"b\"c,\"\" \"\"\",\"" + longText +
+                          "\"tail\n")
+            << ',' << Rows{{longText + "\"1", "a\"bc", " \"\"\"", longText + "tail"}};
+        QTest::newRow("empty quoted fields and a lone CR inside quotes")
+            << QByteArray("\"\",\"a\rb\",\"\"\r\"c\"\r") << ',' << Rows{{"", "a\rb", ""}, {"c"}};
+        // The closing quote, delimiter or line end at every place of an eight-byte block.
+        Rows places;
+        QByteArray text;
+        for (int k = 0; k < 17; ++k) {
+            const QByteArray value(k, char('a' + k));
+            text += "\"" + value + "\"," + value + ";" + QByteArray(k % 3, ' ') + "\r\n";
+            places.append({value, value + ";" + QByteArray(k % 3, ' ')});
+        }
+        QTest::newRow("ends at every place of a block") << text << ',' << places;
     }
     void splitting() {
         QFETCH(QByteArray, text);
         QFETCH(char, delimiter);
         QFETCH(QList<QList<QByteArray>>, rows);
-        CCsvParser parser(text, delimiter);
-        QList<QList<QByteArray>> got;
-        QList<QByteArray> fields;
-        while (parser.Next(fields))
-            got.append(fields);
-        QCOMPARE(got, rows);
+        // Copies and views give the same fields, and the cells of a row are those fields.
+        for (bool bViews : {false, true}) {
+            CCsvParser parser(text, delimiter, 0, 1, bViews);
+            QList<QList<QByteArray>> got;
+            QList<QByteArray> fields;
+            while (parser.Next(fields))
+                got.append(fields);
+            QCOMPARE(got, rows);
+
+            CCsvParser cells(text, delimiter, 0, 1, bViews);
+            QList<QList<QByteArray>> gotCells;
+            while (cells.NextCells()) {
+                QList<QByteArray> row;
+                for (QByteArrayView cell : cells.Cells())
+                    row.append(cell.toByteArray());
+                gotCells.append(row);
+            }
+            QCOMPARE(gotCells, rows);
+            QCOMPARE(cells.Position(), parser.Position());
+            QCOMPARE(cells.NextLine(), parser.NextLine());
+        }
     }
 
     void manyRowsKeepTheirOrder() {
