@@ -3,6 +3,7 @@
 #include "CArchive.h"
 #include "CContactFilePieces.h"
 #include "CEarlyOpen.h"
+#include "CMappedBuffer.h"
 #include "CRecordBlock.h"
 #include "CSafeFile.h"
 
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <memory>
 
 namespace {
 
@@ -53,9 +55,6 @@ void CVornDoc::ReleaseRecords() {
 }
 
 void CVornDoc::ReserveTexts(CArchive& ar, quint16 count, int nVersion) {
-    // Texts kept in the source need no block.
-    if (ar.CompactsTexts())
-        return;
     // A first pass over the records finds what their texts take, and checks every length
     // before anything is allocated; the texts are then read into one block of that size.
     const qsizetype start = ar.Position();
@@ -165,10 +164,6 @@ bool CVornDoc::OnNewDocument() {
 }
 
 bool CVornDoc::LoadFromBytes(const QByteArray& bytes, QString* pError) {
-    return Load(bytes, false, pError);
-}
-
-bool CVornDoc::Load(const QByteArray& bytes, bool bCompact, QString* pError) {
     m_nVersion = kVersion;
     m_timeCreated = 0;
     DeleteContents();
@@ -177,8 +172,6 @@ bool CVornDoc::Load(const QByteArray& bytes, bool bCompact, QString* pError) {
     const quint32 bUseCustomLabel = m_label.m_bUseCustomLabel;
     try {
         CArchive ar(bytes);
-        if (bCompact)
-            ar.CompactTexts();
         Serialize(ar);
     } catch (const CArchiveException&) {
         DeleteContents();
@@ -218,17 +211,34 @@ bool CVornDoc::OnOpenDocument(const QString& path, QString* pError) {
             *pError = DescribeOpenFailure(path, file);
         return false;
     }
-    // Read into one buffer of the file's size, backed by huge pages where it is large.
+    // Read into one buffer of the file's size, mapped for this open alone: the texts are copied
+    // out of it into one block of their exact size, and its memory goes back to the system as
+    // soon as the entries are read.
     QByteArray bytes;
+    std::unique_ptr<CMappedBuffer> pBuffer;
     const qint64 size = file.isSequential() ? 0 : file.size();
     if (size > 0) {
-        bytes = CArchive::NewBuffer(size);
-        const qint64 got = file.read(bytes.data(), size);
-        bytes.truncate(std::max<qint64>(got, 0));
+        pBuffer = std::make_unique<CMappedBuffer>(size_t(size));
+        if (!pBuffer->IsValid()) {
+            DeleteContents();
+            m_nVersion = kVersion;
+            SetModifiedFlag(false);
+            if (pError)
+                *pError = QStringLiteral("Cannot open \"%1\": there is not enough memory to read "
+                                         "it.")
+                              .arg(path);
+            return false;
+        }
+        const qint64 got = file.read(pBuffer->Data(), size);
+        bytes = pBuffer->Bytes(size_t(std::max<qint64>(got, 0)));
     }
-    // Whatever the size did not tell (a file still growing, a pipe).
-    if (file.error() == QFileDevice::NoError)
-        bytes.append(file.readAll());
+    // Whatever the size did not tell (a file still growing, a pipe). (Appending copies the
+    // bytes read so far out of the mapped buffer.)
+    if (file.error() == QFileDevice::NoError) {
+        const QByteArray rest = file.readAll();
+        if (!rest.isEmpty())
+            bytes.append(rest);
+    }
     if (file.error() != QFileDevice::NoError) {
         DeleteContents();
         m_nVersion = kVersion;
@@ -238,10 +248,7 @@ bool CVornDoc::OnOpenDocument(const QString& path, QString* pError) {
         return false;
     }
     QString reason;
-    // The buffer is this function's alone and not read after: the texts are kept in it, so
-    // the file's bytes and a copy of its texts are never both in memory.
-    const bool bOwnBuffer = bytes.isDetached();
-    if (!Load(bytes, bOwnBuffer, &reason)) {
+    if (!LoadFromBytes(bytes, &reason)) {
         SetModifiedFlag(false);
         if (pError)
             *pError = QStringLiteral("Cannot open \"%1\": %2.").arg(path, reason);

@@ -96,9 +96,6 @@ private:
     // waits for it.
     static constexpr size_t kReleaseAside = 4096;
     void ReleaseRecords();
-    // LoadFromBytes; with `bCompact` the texts are kept in `bytes` itself (CArchive::
-    // CompactTexts), which changes them: for a buffer nobody else holds or reads.
-    bool Load(const QByteArray& bytes, bool bCompact, QString* pError);
     // Sizes the block for the texts of the `count` records that follow in `ar`.
     static void ReserveTexts(CArchive& ar, quint16 count, int nVersion);
 
