@@ -848,17 +848,19 @@ bool CContactReader::ReadEach(const QByteArray& bytes, EContactFormat format, Re
 }
 
 bool CContactReader::ReadInParts(const QByteArray& bytes, EContactFormat format, Result& result,
-                                 IPartSink& first, IPartSink& second, QString* pError) {
+                                 IPartSink& first, IPartSink& second, QString* pError,
+                                 bool bPlainAscii) {
     result = Result();
-    return Read(bytes, format, result, first, &second, true, true, pError);
+    return Read(bytes, format, result, first, &second, true, true, pError, bPlainAscii);
 }
 
 bool CContactReader::Read(const QByteArray& bytes, EContactFormat format, Result& result,
                           IPartSink& first, IPartSink* pSecond, bool bTexts, bool bViews,
-                          QString* pError) {
+                          QString* pError, bool bPlainAscii) {
     // Most files are plain ASCII, which is UTF-8 as it is: one quick look instead of the
     // decoder's checks.
-    const QByteArray text = IsPlainAscii(bytes) ? bytes : CTextDecoder::ToUtf8(bytes);
+    const QByteArray text =
+        bPlainAscii || IsPlainAscii(bytes) ? bytes : CTextDecoder::ToUtf8(bytes);
     if (format == EContactFormat::Auto)
         format = DetectText(text.left(kSniffBytes));
     result.format = format;

@@ -90,12 +90,14 @@ public:
     // unclosed quote), or the second part has something to warn about, `second` forgets its
     // contacts and `first` reads on to the end, so the result is always that of ReadEach. The
     // second part's bytes are never given up, since they may be read again. Other files, small
-    // ones, and files whose first part says so at Begin go to `first` alone.
+    // ones, and files whose first part says so at Begin go to `first` alone. `bPlainAscii`:
+    // the caller has found `bytes` to be ASCII without a NUL byte, so they are read as they are.
     static bool ReadInParts(const QByteArray& bytes, EContactFormat format, Result& result,
-                            IPartSink& first, IPartSink& second, QString* pError);
+                            IPartSink& first, IPartSink& second, QString* pError,
+                            bool bPlainAscii = false);
 
 private:
     static bool Read(const QByteArray& bytes, EContactFormat format, Result& result,
                      IPartSink& first, IPartSink* pSecond, bool bTexts, bool bViews,
-                     QString* pError);
+                     QString* pError, bool bPlainAscii = false);
 };

@@ -7,6 +7,7 @@
 #include "CLineReader.h"
 #include "CTextDecoder.h"
 
+#include "CBatchInput.h"
 #include "CContactFileWriter.h"
 #include "CDelimitedBatch.h"
 #include "CHugePages.h"
@@ -19,6 +20,7 @@
 #include <QFile>
 #include <QLocale>
 #include <QSet>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -33,32 +35,6 @@ void PrintTo(FILE* stream, const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
     std::fflush(stream);
-}
-
-// Reads the whole file into one buffer allocated once, in large pages when it is large. False on
-// a read error.
-bool ReadWhole(QFile& file, QByteArray& bytes) {
-    const qint64 size = file.isSequential() ? 0 : file.size();
-    if (size <= 0) {
-        bytes = file.readAll();
-        return file.error() == QFileDevice::NoError;
-    }
-    bytes = QByteArray(size, Qt::Uninitialized);
-    CHugePages::Prepare(bytes.data(), size_t(size));
-    qint64 got = 0;
-    while (got < size) {
-        const qint64 read = file.read(bytes.data() + got, size - got);
-        if (read < 0)
-            return false;
-        if (read == 0)
-            break;
-        got += read;
-    }
-    bytes.resize(got);
-    // A file that grew while it was read is read to its end.
-    if (got == size)
-        bytes += file.readAll();
-    return file.error() == QFileDevice::NoError;
 }
 
 } // namespace
@@ -359,42 +335,6 @@ private:
     qsizetype m_nStreamed = 0;
 };
 
-// At most how many rows `bytes` can hold, in any encoding the reading takes: every line break
-// holds a line feed or a carriage return byte, whose pairs count once. One pass, a block at a
-// time, so the compiler can compare many bytes at once.
-qsizetype MostRows(const QByteArray& bytes) {
-    const char* const p = bytes.constData();
-    const qsizetype n = bytes.size();
-    qsizetype feeds = 0;
-    qsizetype returns = 0;
-    qsizetype pairs = 0;
-    constexpr qsizetype kBlock = 64;
-    qsizetype i = 0;
-    // Each block looks at the byte after it too, for a pair across the edge.
-    for (; i + kBlock < n; i += kBlock) {
-        unsigned char blockFeeds = 0;
-        unsigned char blockReturns = 0;
-        unsigned char blockPairs = 0;
-        for (qsizetype k = 0; k < kBlock; ++k) {
-            const bool bReturn = p[i + k] == '\r';
-            blockFeeds += p[i + k] == '\n';
-            blockReturns += bReturn;
-            blockPairs += bReturn & (p[i + k + 1] == '\n');
-        }
-        feeds += blockFeeds;
-        returns += blockReturns;
-        pairs += blockPairs;
-    }
-    for (; i < n; ++i) {
-        feeds += p[i] == '\n';
-        returns += p[i] == '\r';
-        pairs += p[i] == '\r' && i + 1 < n && p[i + 1] == '\n';
-    }
-    const qsizetype breaks = feeds + returns - pairs;
-    const bool bEndsWithBreak = !bytes.isEmpty() && (bytes.back() == '\n' || bytes.back() == '\r');
-    return breaks + (bEndsWithBreak ? 0 : 1);
-}
-
 // A vCard or CSV file: its contacts as the exchange library reads them, with their groups. Each
 // contact is written as soon as it is read, and `bytes` is let go of once read. A large CSV file
 // is read in two parts at once, on two threads. When the file can have no groups and cannot
@@ -402,7 +342,9 @@ qsizetype MostRows(const QByteArray& bytes) {
 // the records are kept until the groups, which stand before them in the file, and the count
 // are known, and nothing is written before.
 bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, EContactFormat format,
-                    QString* pError, int* pnWritten, QStringList* pSummary) {
+                    const CBatchInput& input, QString* pError, int* pnWritten,
+                    QStringList* pSummary) {
+    const bool bAscii = input.IsPlainAscii();
     CContactReader::Result result;
     QString error;
     CRecordStream stream;
@@ -413,14 +355,14 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
     CPartWriter second(bytes.size(), {}, nullptr);
     bool bRead = false;
     std::thread reader([&] {
-        bRead = CContactReader::ReadInParts(bytes, format, result, first, second, &error);
+        bRead = CContactReader::ReadInParts(bytes, format, result, first, second, &error, bAscii);
         first.Decide(false);
         stream.Close(bRead);
     });
     // Counted while the reading starts; the first part waits for it before its first contact,
     // and so before any of the bytes are given back. One row is the header, so a file of at
     // most that many rows more holds too few contacts to be refused for their number.
-    fewRows.set_value(MostRows(bytes) <= CImportDoc::kMaxRecords + 1);
+    fewRows.set_value(input.MostRows(bytes) <= CImportDoc::kMaxRecords + 1);
     const bool bStream = first.Streams();
     if (!bStream)
         reader.join();
@@ -529,13 +471,14 @@ bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritte
             QStringLiteral("Cannot open \"%1\": %2.").arg(options.strInput, file.errorString());
         return false;
     }
-    QByteArray bytes;
-    if (!ReadWhole(file, bytes)) {
+    CBatchInput input;
+    if (!input.Read(file)) {
         *pError =
             QStringLiteral("Cannot read \"%1\": %2.").arg(options.strInput, file.errorString());
         return false;
     }
     file.close();
+    QByteArray& bytes = input.m_bytes;
     // The delimiters or the start row given, and no format: delimited text, read exactly as
     // they say.
     const bool bAsGiven = options.format == EContactFormat::Auto && options.bLayoutGiven;
@@ -546,7 +489,7 @@ bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritte
         if (format == EContactFormat::Auto)
             format = CContactReader::Detect(bytes);
         if (format == EContactFormat::VCard || format == EContactFormat::Csv)
-            return ImportContacts(options, bytes, format, pError, pnWritten, pSummary);
+            return ImportContacts(options, bytes, format, input, pError, pnWritten, pSummary);
         // Delimited text: UTF-16 becomes UTF-8 and a byte-order mark is dropped; other text is
         // left as it is, since the splitter reads a field that is not UTF-8 as Windows-1252.
         if (bytes.startsWith("\xEF\xBB\xBF")) {
@@ -575,8 +518,7 @@ bool CBatchImport::Import(const Options& options, QString* pError, int* pnWritte
         qsizetype records = 0;
         // Text of few enough lines cannot hold too many records: they are written while they
         // are made, and the count at the start of the file is filled in at the end.
-        if (MostRows(QByteArray::fromRawData(text.data(), text.size())) <=
-            CImportDoc::kMaxRecords) {
+        if (input.MostRows(text) <= CImportDoc::kMaxRecords) {
             CRecordStream stream;
             settings.pStream = &stream;
             bool bBuilt = false;
