@@ -5,28 +5,30 @@
 
 #include <new>
 
+namespace {
+
+// Entries allocated alone start on a multiple of 16, which no entry in a block does.
+constexpr std::align_val_t kAlone{16};
+
+} // namespace
+
 void* CPerson::operator new(size_t size) {
-    auto* p = static_cast<CRecordBlock**>(::operator new(sizeof(CRecordBlock*) + size));
-    *p = nullptr;
-    return p + 1;
+    return ::operator new(size, kAlone);
 }
 
 void* CPerson::operator new(size_t size, CRecordBlock& block) {
-    auto* p = static_cast<CRecordBlock**>(block.Take());
-    if (!p)
-        return CPerson::operator new(size);
-    *p = &block;
-    return p + 1;
+    if (void* p = block.Take())
+        return p;
+    return CPerson::operator new(size);
 }
 
 void CPerson::operator delete(void* p) noexcept {
     if (!p)
         return;
-    CRecordBlock** pSlot = static_cast<CRecordBlock**>(p) - 1;
-    if (*pSlot)
-        (*pSlot)->Release(pSlot);
+    if (CRecordBlock::IsInBlock(p))
+        CRecordBlock::Release(p);
     else
-        ::operator delete(pSlot);
+        ::operator delete(p, kAlone);
 }
 
 void CPerson::operator delete(void* p, CRecordBlock&) noexcept {
@@ -34,8 +36,10 @@ void CPerson::operator delete(void* p, CRecordBlock&) noexcept {
 }
 
 size_t CPerson::BlockSlotSize() {
-    static_assert(alignof(CPerson) <= alignof(CRecordBlock*));
-    return sizeof(CRecordBlock*) + sizeof(CPerson);
+    // A block keeps its objects 8 bytes past a multiple of 16, which suits the alignment of an
+    // entry, and takes sizes that keep them there.
+    static_assert(alignof(CPerson) <= 8 && sizeof(CPerson) % 16 == 0);
+    return sizeof(CPerson);
 }
 
 void CPerson::Serialize(CArchive& ar, int nVersion) {

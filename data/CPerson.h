@@ -16,9 +16,9 @@ public:
 
     CPerson() = default;
 
-    // Each entry allocated on the heap has one word before it naming the block that holds it,
-    // or none: the entries of a file are read into one block (one allocation, freed with its
-    // last entry), others are allocated alone. Deleting an entry works the same for both.
+    // The entries of a file are read into one block (one allocation, freed with its last
+    // entry, CRecordBlock), others are allocated alone, on a multiple of 16 bytes, where no
+    // entry of a block lies. Deleting an entry works the same for both.
     static void* operator new(size_t size);
     static void* operator new(size_t size, CRecordBlock& block);
     static void operator delete(void* p) noexcept;
