@@ -694,7 +694,8 @@ bool ReadRows(const QByteArray& text, CCsvParser& parser, const CHeaderMap& map,
                 *pError = kTooMany;
             return false;
         }
-        if (quick && quick->Build(cells.data(), qsizetype(cells.size()), texts)) {
+        if (quick &&
+            quick->Build(cells.data(), qsizetype(cells.size()), texts, parser.RowHasBreaks())) {
             sink.Take(texts);
         } else if (bOwn) {
             FromOwnRow(fields, own);

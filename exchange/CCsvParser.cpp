@@ -4,13 +4,30 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
-// The first byte from `i` up to `end` that is `a`, `b` or `c`, else `end`. Eight bytes are
-// looked at a time: a byte equal to one of them shows as a zero byte of the word XOR that byte
-// repeated, and the lowest zero byte of a word is found exactly.
-qsizetype FindAny(const char* p, qsizetype i, qsizetype end, char a, char b, char c) {
+// The first byte from `i` up to `end` that is `a`, `b` or `c`, else `end`. Sixteen bytes are
+// compared at a time where the processor can; elsewhere eight, as one word: a byte equal to one
+// of them shows as a zero byte of the word XOR that byte repeated, and the lowest zero byte of
+// a word is found exactly.
+inline qsizetype FindAny(const char* p, qsizetype i, qsizetype end, char a, char b, char c) {
+#if defined(__SSE2__)
+    const __m128i va = _mm_set1_epi8(a);
+    const __m128i vb = _mm_set1_epi8(b);
+    const __m128i vc = _mm_set1_epi8(c);
+    for (; end - i >= 16; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, va), _mm_cmpeq_epi8(bytes, vb)),
+                         _mm_cmpeq_epi8(bytes, vc));
+        if (const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits)))
+            return i + std::countr_zero(mask);
+    }
+#endif
     if constexpr (std::endian::native == std::endian::little) {
         constexpr quint64 kOnes = 0x0101010101010101ULL;
         constexpr quint64 kHighs = 0x8080808080808080ULL;
@@ -103,6 +120,7 @@ bool CCsvParser::Scan() {
     m_kinds.clear();
     m_strBuilt.clear();
     m_built.clear();
+    m_bRowBreaks = false;
     const char* p = m_strText.constData();
     const qsizetype n = m_strText.size();
     if (m_nPos >= n)
@@ -171,7 +189,9 @@ bool CCsvParser::Scan() {
                         m_built.emplace_back(m_cells.size(), built);
                     Keep(QByteArrayView(p, qsizetype(m_strBuilt.size() - built)), ECell::Built);
                 }
-                // Line breaks inside the field count for the line numbers.
+                // Line breaks inside the field count for the line numbers. Every carriage return
+                // or line feed counted one, or is the return of a pair counted at its feed.
+                m_bRowBreaks = m_bRowBreaks || lines > 0;
                 for (qsizetype k = pos; lines > 0 && k < start; ++k)
                     if (p[k] == '\n' || (p[k] == '\r' && (k + 1 >= n || p[k + 1] != '\n')))
                         ++m_nLine;

@@ -36,6 +36,8 @@ public:
     // the row read last as Next(QList) gives them.
     bool NextCells();
     const std::vector<QByteArrayView>& Cells() const { return m_cells; }
+    // Whether a cell of the row read last holds a line break (only a quoted one can).
+    bool RowHasBreaks() const { return m_bRowBreaks; }
     void Fields(QList<QByteArray>& fields) const;
     // The line the last row started on, from 1.
     qsizetype Line() const { return m_nRowLine; }
@@ -71,6 +73,7 @@ private:
     bool m_bPlain = false; // after an unclosed quote, quotes are plain characters
     bool m_bOverflow = false;
     bool m_bViews = false;
+    bool m_bRowBreaks = false;
     QStringList m_warnings;
     // The last row: its cells, how each was read, and the bytes of the rebuilt ones, which
     // get their addresses when the row is complete (m_strBuilt grows while it is read): the

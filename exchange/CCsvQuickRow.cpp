@@ -8,15 +8,17 @@
 namespace {
 
 // A value on one line with nothing around it to trim: the general reading keeps it as it is.
-bool IsPlain(QByteArrayView value) {
+// `bBreaks` false: the value is known to hold no line break.
+bool IsPlain(QByteArrayView value, bool bBreaks) {
     const auto space = [](char c) {
         return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
     };
     if (value.isEmpty() || space(value.front()) || space(value.back()))
         return false;
-    for (char c : value)
-        if (c == '\n' || c == '\r')
-            return false;
+    if (bBreaks)
+        for (char c : value)
+            if (c == '\n' || c == '\r')
+                return false;
     return true;
 }
 
@@ -204,7 +206,8 @@ void CCsvQuickRow::AppendAddressLine(std::string& out, const SAddress& address) 
         part(address.country);
 }
 
-bool CCsvQuickRow::Build(const QByteArrayView* pCells, qsizetype count, QByteArrayView* pTexts) {
+bool CCsvQuickRow::Build(const QByteArrayView* pCells, qsizetype count, QByteArrayView* pTexts,
+                         bool bBreaks) {
     m_emails.clear();
     m_phones.clear();
     m_others.clear();
@@ -227,7 +230,7 @@ bool CCsvQuickRow::Build(const QByteArrayView* pCells, qsizetype count, QByteArr
         const QByteArrayView value = pCells[i];
         if (CHeaderMap::IsPlaceholder(value, m_map.m_columns[size_t(i)]))
             continue;
-        if (!column.bQuick || !IsPlain(value))
+        if (!column.bQuick || !IsPlain(value, bBreaks))
             return false;
         const int nColumn = int(i);
         switch (column.kind) {

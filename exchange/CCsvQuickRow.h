@@ -26,8 +26,10 @@ public:
 
     // Fills `pTexts[0..Count-1]` from the `count` cells of one row at `pCells`; false when the
     // row needs the general reading. The texts point into the cells' bytes and into this
-    // object: good until the next call, while the cells' bytes stay as they are.
-    bool Build(const QByteArrayView* pCells, qsizetype count, QByteArrayView* pTexts);
+    // object: good until the next call, while the cells' bytes stay as they are. `bBreaks`
+    // false: the caller knows that no cell holds a line break.
+    bool Build(const QByteArrayView* pCells, qsizetype count, QByteArrayView* pTexts,
+               bool bBreaks = true);
 
 private:
     using EKind = CHeaderMap::EKind;
