@@ -17,8 +17,8 @@ namespace {
 // Removing lines one by one costs a move of the whole tail each time; beyond this many separate
 // blocks one rebuild of the list is cheaper.
 constexpr size_t kMaxSeparateBlocks = 32;
-// The key bytes reserved per line when the list is rebuilt.
-constexpr size_t kKeyBytesPerLine = 24;
+// The key bytes reserved per line (past the eighth) when the list is rebuilt.
+constexpr size_t kKeyBytesPerLine = 16;
 // Below this many lines a merge sort is as quick as the radix passes.
 constexpr size_t kRadixSortMin = 1024;
 
@@ -51,8 +51,17 @@ quint64 PrefixOf(const char* p, qsizetype n) {
     return prefix;
 }
 
-int CompareBytes(const char* a, quint32 na, const char* b, quint32 nb) {
-    const int c = std::memcmp(a, b, std::min(na, nb));
+// The bytes of a key of `length` bytes kept past its prefix.
+quint32 RestLength(quint32 length) {
+    return length > 8 ? length - 8 : 0;
+}
+
+// Compares two keys of equal prefixes by what lies past them: `a` and `b` are the bytes past
+// the eighth, `na` and `nb` the whole keys' lengths. Equal zero-padded prefixes mean the first
+// eight bytes agree as far as the shorter key goes and the longer has zeros beyond it, so the
+// bytes past the eighth, then the lengths, decide as a comparison of the whole keys would.
+int CompareRest(const char* a, quint32 na, const char* b, quint32 nb) {
+    const int c = std::memcmp(a, b, std::min(RestLength(na), RestLength(nb)));
     if (c != 0)
         return c;
     return na < nb ? -1 : (na > nb ? 1 : 0);
@@ -66,15 +75,24 @@ CPeopleListModel::Entry CPeopleListModel::MakeEntry(CPerson* pPerson) {
     entry.pPerson = pPerson;
     entry.nOffset = quint32(m_keys.size());
     if (IsAscii(name.constData(), name.size())) {
-        // Most names are plain ASCII: lower-cased straight into the key store.
-        for (char c : name)
-            m_keys.push_back(c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c);
+        // Most names are plain ASCII: lower-cased straight into the prefix and the key store.
+        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c; };
+        const qsizetype n = name.size();
+        const char* p = name.constData();
+        quint64 prefix = 0;
+        for (qsizetype i = 0; i < 8; ++i)
+            prefix = (prefix << 8) | (i < n ? static_cast<unsigned char>(lower(p[i])) : 0u);
+        for (qsizetype i = 8; i < n; ++i)
+            m_keys.push_back(lower(p[i]));
+        entry.nPrefix = prefix;
+        entry.nLength = quint32(n);
     } else {
         const QByteArray key = SortKey(name);
-        m_keys.append(key.constData(), size_t(key.size()));
+        if (key.size() > 8)
+            m_keys.append(key.constData() + 8, size_t(key.size() - 8));
+        entry.nPrefix = PrefixOf(key.constData(), key.size());
+        entry.nLength = quint32(key.size());
     }
-    entry.nLength = quint32(m_keys.size()) - entry.nOffset;
-    entry.nPrefix = PrefixOf(m_keys.data() + entry.nOffset, entry.nLength);
     return entry;
 }
 
@@ -82,7 +100,7 @@ bool CPeopleListModel::Less(const Entry& a, const Entry& b) const {
     if (a.nPrefix != b.nPrefix)
         return a.nPrefix < b.nPrefix;
     const char* keys = m_keys.data();
-    return CompareBytes(keys + a.nOffset, a.nLength, keys + b.nOffset, b.nLength) < 0;
+    return CompareRest(keys + a.nOffset, a.nLength, keys + b.nOffset, b.nLength) < 0;
 }
 
 CPeopleListModel::CPeopleListModel(QObject* parent) : QAbstractListModel(parent) {}
@@ -223,8 +241,9 @@ void CPeopleListModel::SortTies(Entry* first, Entry* last, quint32 depth) {
     bool bSameLength = true;
     const char* keys = m_keys.data();
     for (Entry* p = first; p != last; ++p) {
+        // The store holds each key from its ninth byte on (depth is at least eight).
         p->nPrefix =
-            p->nLength > depth ? PrefixOf(keys + p->nOffset + depth, p->nLength - depth) : 0;
+            p->nLength > depth ? PrefixOf(keys + p->nOffset + (depth - 8), p->nLength - depth) : 0;
         bLonger = bLonger || p->nLength > depth + 8;
         bSameLength = bSameLength && p->nLength == first->nLength;
     }
@@ -237,7 +256,7 @@ void CPeopleListModel::SortTies(Entry* first, Entry* last, quint32 depth) {
                              [](const Entry& a, const Entry& b) { return a.nPrefix < b.nPrefix; });
         } else {
             std::stable_sort(first, last, [keys](const Entry& a, const Entry& b) {
-                return CompareBytes(keys + a.nOffset, a.nLength, keys + b.nOffset, b.nLength) < 0;
+                return CompareRest(keys + a.nOffset, a.nLength, keys + b.nOffset, b.nLength) < 0;
             });
         }
         return;
@@ -334,14 +353,25 @@ int CPeopleListModel::FindPrefix(const QString& prefix) const {
     const quint64 nPrefix = PrefixOf(key.constData(), key.size());
     const char* keys = m_keys.data();
     // Every key beginning with `key` sorts at or after it, and they all stand together.
+    const auto length = quint32(key.size());
+    const char* rest = key.constData() + std::min<qsizetype>(key.size(), 8);
     const auto it = std::lower_bound(
-        m_entries.begin(), m_entries.end(), key, [&](const Entry& e, const QByteArray& k) {
+        m_entries.begin(), m_entries.end(), key, [&](const Entry& e, const QByteArray&) {
             if (e.nPrefix != nPrefix)
                 return e.nPrefix < nPrefix;
-            return CompareBytes(keys + e.nOffset, e.nLength, k.constData(), quint32(k.size())) < 0;
+            return CompareRest(keys + e.nOffset, e.nLength, rest, length) < 0;
         });
-    if (it == m_entries.end() || it->nLength < quint32(key.size()) ||
-        std::memcmp(keys + it->nOffset, key.constData(), size_t(key.size())) != 0)
+    if (it == m_entries.end() || it->nLength < length)
+        return -1;
+    // The line's key begins with `key`: in its prefix, as far as `key` goes, and past it.
+    if (length < 8) {
+        const unsigned shift = 8 * (8 - length);
+        return length == 0 || (it->nPrefix >> shift) == (nPrefix >> shift)
+                   ? int(it - m_entries.begin())
+                   : -1;
+    }
+    if (it->nPrefix != nPrefix ||
+        std::memcmp(keys + it->nOffset, rest, size_t(RestLength(length))) != 0)
         return -1;
     return int(it - m_entries.begin());
 }
@@ -352,7 +382,7 @@ void CPeopleListModel::AppendRows(const CPeopleListModel& source, const std::vec
     for (int row : rows) {
         Entry entry = source.m_entries[size_t(row)];
         const quint32 nOffset = quint32(m_keys.size());
-        m_keys.append(source.m_keys, entry.nOffset, entry.nLength);
+        m_keys.append(source.m_keys, entry.nOffset, RestLength(entry.nLength));
         entry.nOffset = nOffset;
         m_entries.push_back(entry);
     }

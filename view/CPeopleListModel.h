@@ -54,8 +54,9 @@ public:
     void MergeRows(const CPeopleListModel& source, const std::vector<int>& rows);
 
 private:
-    // A line: its record and where its sort key lies in m_keys. The key's first eight bytes are
-    // kept as one number too, so most comparisons need no memcmp.
+    // A line: its record and its sort key. The key's first eight bytes are kept as one number,
+    // so most comparisons need no memcmp, and only the bytes past them lie in m_keys, from
+    // nOffset on; nLength is the whole key's length.
     struct Entry {
         CPerson* pPerson = nullptr;
         quint64 nPrefix = 0;
@@ -72,6 +73,6 @@ private:
     void SortTies(Entry* first, Entry* last, quint32 depth);
 
     std::vector<Entry> m_entries;
-    // Every line's key, one after the other: no allocation per line.
+    // Every line's key past its first eight bytes, one after the other: no allocation per line.
     std::string m_keys;
 };

@@ -15,6 +15,7 @@ private slots:
     void orderMatchesSortKeys_data();
     void orderMatchesSortKeys();
     void insertAndFindAfterReset();
+    void linesTakenFromAnotherList();
 };
 
 namespace {
@@ -59,6 +60,7 @@ const QByteArray kNames[] = {
     QByteArray("abcdefgh\0\0\0\0\0\0\0\0z", 17),
     "abcdefghi",
     "abcdefgh ij",
+    QByteArray("ab\0", 3),
 };
 // Every name is used (the lines take every fifth name, round the list).
 static_assert(std::size(kNames) % 5 != 0);
@@ -140,9 +142,21 @@ void TestPeopleListModel::insertAndFindAfterReset() {
     const struct {
         const char* prefix;
         const char* firstKey;
-    } cases[] = {{"ANNA SMITH", "anna smith"}, {"anna smithe", "anna smithers"},
-                 {"\u00c9mile", "emile zola"}, {"1234567", "1234567"},
-                 {"12345678", "12345678"},     {"zz", nullptr}};
+    } cases[] = {{"ANNA SMITH", "anna smith"},
+                 {"anna smithe", "anna smithers"},
+                 {"\u00c9mile", "emile zola"},
+                 {"1234567", "1234567"},
+                 {"12345678", "12345678"},
+                 {"zz", nullptr},
+                 // Prefixes ending within the first eight bytes of a key, at the eighth and
+                 // past it, and differing only past it.
+                 {"", ""},
+                 {"a", "a"},
+                 {"abcdefgh", "abcdefgh"},
+                 {"abcdefghi", "abcdefghi"},
+                 {"anna smithers-jon", "anna smithers-jonas"},
+                 {"anna smithz", nullptr},
+                 {"anna smithers-jz", nullptr}};
     for (const auto& c : cases) {
         const int found = model.FindPrefix(QString::fromUtf8(c.prefix));
         if (!c.firstKey) {
@@ -158,6 +172,48 @@ void TestPeopleListModel::insertAndFindAfterReset() {
                          CPeopleListModel::TextKey(QString::fromUtf8(c.prefix)),
                      c.prefix);
     }
+}
+
+void TestPeopleListModel::linesTakenFromAnotherList() {
+    // Search results take lines of the whole list with their keys, and later merge more in:
+    // the order and the quick find must work on the keys taken as on keys made.
+    const auto people = MakePeople(3000);
+    CPeopleListModel all;
+    all.Reset(Pointers(people));
+    std::vector<int> some;
+    std::vector<int> others;
+    for (int row = 0; row < all.Count(); ++row)
+        (row % 3 == 0 ? some : others).push_back(row);
+    CPeopleListModel results;
+    results.AssignRows(all, some);
+    QCOMPARE(results.Count(), int(some.size()));
+    for (int i = 0; i < results.Count(); ++i)
+        QCOMPARE(results.PersonAt(i), all.PersonAt(some[size_t(i)]));
+    results.MergeRows(all, others);
+    QCOMPARE(results.Count(), all.Count());
+    for (int row = 1; row < results.Count(); ++row) {
+        QVERIFY(CPeopleListModel::SortKey(results.PersonAt(row - 1)->m_strName) <=
+                CPeopleListModel::SortKey(results.PersonAt(row)->m_strName));
+    }
+    for (const char* prefix : {"anna smithers-jon", "abcdefghi", "zo"}) {
+        const QByteArray key = CPeopleListModel::TextKey(QString::fromUtf8(prefix));
+        const int found = results.FindPrefix(QString::fromUtf8(prefix));
+        QVERIFY2(found >= 0, prefix);
+        QVERIFY2(CPeopleListModel::SortKey(results.PersonAt(found)->m_strName).startsWith(key),
+                 prefix);
+        QVERIFY2(found == 0 ||
+                     CPeopleListModel::SortKey(results.PersonAt(found - 1)->m_strName) < key,
+                 prefix);
+    }
+    // A line added to the results lands among equal names, after them.
+    CPerson added;
+    added.m_strName = "Anna Smithers-Jones";
+    const int row = results.Insert(&added);
+    QCOMPARE(CPeopleListModel::SortKey(results.PersonAt(row - 1)->m_strName),
+             QByteArray("anna smithers-jones"));
+    QVERIFY(row + 1 == results.Count() ||
+            CPeopleListModel::SortKey(results.PersonAt(row + 1)->m_strName) >
+                "anna smithers-jones");
 }
 
 QTEST_MAIN(TestPeopleListModel)
