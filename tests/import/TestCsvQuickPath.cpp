@@ -254,6 +254,18 @@ private slots:
                           "\"\",\"1/4/2001\"\r\n"
                           "Unquoted,u@x.test,,,,,,Town,,,,,,,,\r\n")
             << qsizetype(2);
+        // A break in a rebuilt cell, a cell that is nothing but a break (no value at all) and
+        // a break in a plain column: only the second row is common.
+        QTest::newRow("wide line breaks")
+            << QByteArray(
+                   kWideHeader + "\r\n" +
+                   "\"Di\",\"\",\"\",\"\",\"a \"\"b\"\"\nc\",\"\",\"\",\"\",\"\",\"\",\"\","
+                   "\"\",\"\",\"\",\"\",\"\"\r\n"
+                   "\"Ed\",\"e@x.test\",\"\",\"\",\"\r\n\",\"\",\"\",\"\",\"\",\"\",\"\",\"\","
+                   "\"\",\"\",\"\",\"\"\r\n"
+                   "\"Fa\",\"f@x.test\",\"5\r6\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\",\"\","
+                   "\"\",\"\",\"\",\"\"\r\n")
+            << qsizetype(1);
         QTest::newRow("outlook two addresses")
             << QByteArray(kOutlookHeader + "\r\n" +
                           "Dr.,Eva,M,Kern,Jr.,Acme,Sales,Boss,Ring 1,Floor 2,Berlin,BE,10115,DE,"
