@@ -55,7 +55,7 @@ CCsvParser::CCsvParser(const QByteArray& text, char delimiter, qsizetype start, 
     : m_strText(text), m_cDelimiter(delimiter), m_nPos(start), m_nLine(line), m_nRowLine(line),
       m_bViews(bViews) {}
 
-void CCsvParser::Keep(QByteArrayView cell, ECell kind) {
+inline void CCsvParser::Keep(QByteArrayView cell, ECell kind) {
     if (m_cells.size() < size_t(kMaxFields)) {
         m_cells.push_back(cell);
         m_kinds.push_back(kind);
@@ -158,8 +158,7 @@ bool CCsvParser::Scan() {
                     break;
                 }
                 // Most quoted fields hold no line break: straight to the next quote when no
-                // break stands before it and it lies within the bytes a field may take. The
-                // fields are short, so the bytes are looked at one by one.
+                // break stands before it and it lies within the bytes a field may take.
                 if (bTryJump && c != '\n' && c != '\r') {
                     bTryJump = false;
                     const qsizetype limit = std::min(n, pos + kMaxQuotedBytes + 1);
@@ -176,9 +175,11 @@ bool CCsvParser::Scan() {
                 ++i;
             }
             if (bClosed) {
-                // Text after the closing quote up to the delimiter belongs to the field.
+                // Text after the closing quote up to the delimiter belongs to the field; mostly
+                // the delimiter or the line end comes right after it.
                 const qsizetype start = i;
-                i = FindAny(p, i, n, delimiter, '\n', '\r');
+                if (i < n && p[i] != delimiter && p[i] != '\n' && p[i] != '\r')
+                    i = FindAny(p, i, n, delimiter, '\n', '\r');
                 if (!bDoubled && i == start) {
                     Keep(QByteArrayView(p + chunk, start - 1 - chunk), ECell::Quoted);
                 } else {

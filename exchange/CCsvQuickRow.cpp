@@ -56,18 +56,17 @@ template <typename IsKind> int Rank(const CHeaderMap& map, std::vector<int>& ran
 // Values of the same slot stay in the order of their columns. A row has a handful, mostly in
 // order already, so an insertion sort does it without any memory of its own; a row of many
 // columns gets a stable sort that stays quick in any order.
-template <typename T> void SortByRank(std::vector<T>& values) {
-    if (values.size() > 32) {
-        std::stable_sort(values.begin(), values.end(),
-                         [](const T& a, const T& b) { return a.nRank < b.nRank; });
+template <typename T> void SortByRank(T* pBegin, T* pEnd) {
+    if (pEnd - pBegin > 32) {
+        std::stable_sort(pBegin, pEnd, [](const T& a, const T& b) { return a.nRank < b.nRank; });
         return;
     }
-    for (size_t i = 1; i < values.size(); ++i) {
-        const T value = values[i];
-        size_t k = i;
-        for (; k > 0 && values[k - 1].nRank > value.nRank; --k)
-            values[k] = values[k - 1];
-        values[k] = value;
+    for (T* p = pBegin + (pBegin != pEnd); p < pEnd; ++p) {
+        const T value = *p;
+        T* q = p;
+        for (; q > pBegin && q[-1].nRank > value.nRank; --q)
+            *q = q[-1];
+        *q = value;
     }
 }
 
@@ -176,6 +175,8 @@ CCsvQuickRow::CCsvQuickRow(const CHeaderMap& map) : m_map(map) {
             quick.strLabel = "Other: ";
         }
     }
+    for (SValues* pValues : {&m_emails, &m_phones, &m_others})
+        pValues->items.resize(n);
     m_phoneLabel.assign(size_t(phoneSlots), -1);
     m_addresses.resize(size_t(addressSlots));
 }
@@ -228,7 +229,8 @@ bool CCsvQuickRow::Build(const QByteArrayView* pCells, qsizetype count, QByteArr
         if (column.kind == EKind::Ignore)
             continue;
         const QByteArrayView value = pCells[i];
-        if (CHeaderMap::IsPlaceholder(value, m_map.m_columns[size_t(i)]))
+        // An empty cell is no value, as below, only sooner.
+        if (value.isEmpty() || CHeaderMap::IsPlaceholder(value, m_map.m_columns[size_t(i)]))
             continue;
         if (!column.bQuick || !IsPlain(value, bBreaks))
             return false;
@@ -337,8 +339,8 @@ bool CCsvQuickRow::Build(const QByteArrayView* pCells, qsizetype count, QByteArr
             }
         }
     }
-    SortByRank(m_emails);
-    SortByRank(m_phones);
+    SortByRank(m_emails.begin(), m_emails.end());
+    SortByRank(m_phones.begin(), m_phones.end());
     std::sort(m_usedAddresses.begin(), m_usedAddresses.end());
 
     // Address: the first address; the others go to Notes.

@@ -60,9 +60,24 @@ private:
     const CHeaderMap& m_map;
     std::vector<SColumn> m_columns;
     // Per row: values gathered by kind, reused from row to row.
-    std::vector<SValue> m_emails;
-    std::vector<SValue> m_phones;
-    std::vector<SValue> m_others;
+    // Values of one row: a column gives at most one, so room is made once for every column.
+    struct SValues {
+        std::vector<SValue> items;
+        size_t n = 0;
+        void clear() { n = 0; }
+        void push_back(const SValue& value) { items[n++] = value; }
+        bool empty() const { return n == 0; }
+        size_t size() const { return n; }
+        const SValue& front() const { return items[0]; }
+        const SValue& operator[](size_t k) const { return items[k]; }
+        SValue* begin() { return items.data(); }
+        SValue* end() { return items.data() + n; }
+        const SValue* begin() const { return items.data(); }
+        const SValue* end() const { return items.data() + n; }
+    };
+    SValues m_emails;
+    SValues m_phones;
+    SValues m_others;
     std::vector<int> m_phoneLabel; // per phone slot, the column whose label it has
     std::vector<SAddress> m_addresses;
     std::vector<int> m_usedAddresses;
