@@ -264,9 +264,8 @@ void CVornView::CreateControls() {
     m_editQuickFind->installEventFilter(this);
     m_editQuickFind->setMaximumWidth(110);
     // Room for a few letters even while "Cancel Search" takes its place in the row.
-    m_editQuickFind->setMinimumWidth(m_editQuickFind->fontMetrics().horizontalAdvance(
-                                         QStringLiteral("Quick find")) +
-                                     16);
+    m_editQuickFind->setMinimumWidth(
+        m_editQuickFind->fontMetrics().horizontalAdvance(QStringLiteral("Quick find")) + 16);
     connect(m_editQuickFind, &QLineEdit::textChanged, this, [this] {
         if (!m_nSilent)
             OnQuickFind();
@@ -497,22 +496,21 @@ void CVornView::CreateControls() {
                                QStringLiteral("labelAddress"), topRight),
                      1, 0);
     pGrid->addWidget(m_editAddress, 1, 1, 1, 3);
-    pGrid->addWidget(MakeLabel(QStringLiteral("City"), m_comboCity, QStringLiteral("labelCity")),
-                     2, 0);
+    pGrid->addWidget(MakeLabel(QStringLiteral("City"), m_comboCity, QStringLiteral("labelCity")), 2,
+                     0);
     pGrid->addWidget(m_comboCity, 2, 1);
     pGrid->addWidget(
         MakeLabel(QStringLiteral("ZIP/ Postal"), m_comboZip, QStringLiteral("labelZip")), 2, 2);
     pGrid->addWidget(m_comboZip, 2, 3);
     pGrid->addWidget(
-        MakeLabel(QStringLiteral("State/ Province"), m_comboState, QStringLiteral("labelState")),
-        3, 0);
+        MakeLabel(QStringLiteral("State/ Province"), m_comboState, QStringLiteral("labelState")), 3,
+        0);
     pGrid->addWidget(m_comboState, 3, 1);
     pGrid->addWidget(
-        MakeLabel(QStringLiteral("Country"), m_comboCountry, QStringLiteral("labelCountry")), 3,
-        2);
+        MakeLabel(QStringLiteral("Country"), m_comboCountry, QStringLiteral("labelCountry")), 3, 2);
     pGrid->addWidget(m_comboCountry, 3, 3);
-    pGrid->addWidget(
-        MakeLabel(QStringLiteral("E-mail"), m_editEmail, QStringLiteral("labelEmail")), 4, 0);
+    pGrid->addWidget(MakeLabel(QStringLiteral("E-mail"), m_editEmail, QStringLiteral("labelEmail")),
+                     4, 0);
     pGrid->addWidget(m_editEmail, 4, 1, 1, 3);
     pGrid->addWidget(m_labelNotes, 5, 0);
     pGrid->addWidget(m_editNotes, 5, 1, 1, 3);
@@ -939,8 +937,6 @@ void CVornView::OnUpdate() {
         people.reserve(m_doc.m_personList.size());
         m_pendingCities.Clear();
         m_pendingZips.Clear();
-        m_pendingCities.m_listEnds.reserve(m_doc.m_personList.size());
-        m_pendingZips.m_listEnds.reserve(m_doc.m_personList.size());
         // Room for values of usual length, so the bytes are not copied as they grow (only the
         // pages written to take memory).
         m_pendingCities.m_strBytes.reserve(m_doc.m_personList.size() * kPendingBytesPerValue);
@@ -1025,25 +1021,49 @@ void CVornView::SPendingTexts::Add(const QByteArray& text) {
     // memory) is skipped, as is one equal to the value before it (files often hold runs of
     // entries from one place).
     const char* p = text.constData();
+    const auto length = size_t(text.size());
     const size_t slot = (reinterpret_cast<quintptr>(p) >> 4) % m_recent.size();
     if (m_recent[slot] == std::make_pair(p, text.size()))
         return;
-    const size_t start = m_listEnds.empty() ? 0 : m_listEnds.back();
-    const size_t previous = m_listEnds.size() > 1 ? m_listEnds[m_listEnds.size() - 2] : 0;
-    if (!m_listEnds.empty() && start - previous == size_t(text.size()) &&
-        std::memcmp(m_strBytes.data() + previous, p, size_t(text.size())) == 0)
+    if (!m_strBytes.empty() && m_nLastLength == length &&
+        std::memcmp(m_strBytes.data() + m_nLastStart, p, length) == 0)
         return;
-    // The ends are 32-bit; values beyond 4 GB of them (no real file) are left out of the list.
-    if (m_strBytes.size() + size_t(text.size()) > std::numeric_limits<quint32>::max())
+    // Lengths take four bytes at most; longer values (no real file) are left out of the list.
+    if (length > std::numeric_limits<quint32>::max())
         return;
     m_recent[slot] = {p, text.size()};
-    m_strBytes.append(p, size_t(text.size()));
-    m_listEnds.push_back(quint32(m_strBytes.size()));
+    if (length < 0xFF) {
+        m_strBytes.push_back(char(length));
+    } else {
+        const auto value = quint32(length);
+        const char prefix[5] = {char(0xFF), char(value & 0xFF), char((value >> 8) & 0xFF),
+                                char((value >> 16) & 0xFF), char(value >> 24)};
+        m_strBytes.append(prefix, sizeof prefix);
+    }
+    m_nLastStart = m_strBytes.size();
+    m_nLastLength = length;
+    m_strBytes.append(p, length);
+}
+
+template <typename Fn> void CVornView::SPendingTexts::ForEach(Fn fn) const {
+    const auto* p = reinterpret_cast<const unsigned char*>(m_strBytes.data());
+    const unsigned char* const pEnd = p + m_strBytes.size();
+    while (p < pEnd) {
+        size_t length = *p++;
+        if (length == 0xFF) {
+            length =
+                size_t(p[0]) | (size_t(p[1]) << 8) | (size_t(p[2]) << 16) | (size_t(p[3]) << 24);
+            p += 4;
+        }
+        fn(reinterpret_cast<const char*>(p), length);
+        p += length;
+    }
 }
 
 void CVornView::SPendingTexts::Clear() {
     m_strBytes = std::string();
-    m_listEnds = std::vector<quint32>();
+    m_nLastStart = 0;
+    m_nLastLength = 0;
     m_recent.fill({nullptr, 0});
 }
 
@@ -1058,12 +1078,9 @@ void CVornView::EnsureDataList(QComboBox* pCombo) {
         // The texts point into the pending buffer, which outlives them: it is freed below, after
         // the last of them is gone with `distinct`.
         CDistinctTexts distinct;
-        size_t start = 0;
-        for (const quint32 end : values.m_listEnds) {
-            distinct.Add(
-                QByteArray::fromRawData(values.m_strBytes.data() + start, qsizetype(end - start)));
-            start = end;
-        }
+        values.ForEach([&distinct](const char* p, size_t length) {
+            distinct.Add(QByteArray::fromRawData(p, qsizetype(length)));
+        });
         items = distinct.Sorted();
     }
     values.Clear();

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CAddFromFile.h"
-#include "CUndoHistory.h"
 #include "CRecordMerger.h"
+#include "CUndoHistory.h"
 #include "IFormView.h"
 
 #include <QHash>
@@ -294,17 +294,20 @@ private:
     // blank. The texts the controls showed when it was loaded or last stored.
     CPerson* m_pShownPerson = nullptr;
     std::array<QString, 9> m_shownTexts;
-    // Texts copied one after the other into one buffer: no allocation and no record's text held
-    // per value.
+    // Texts copied one after the other into one buffer, each after its length (one byte below
+    // 255, else 255 and four bytes): no allocation and no record's text held per value.
     struct SPendingTexts {
         std::string m_strBytes;
-        // Where each text ends in m_strBytes.
-        std::vector<quint32> m_listEnds;
+        // Where the last text added begins in m_strBytes, and its length.
+        size_t m_nLastStart = 0;
+        size_t m_nLastLength = 0;
         // Texts added lately, by where their bytes lie and their length: records that share one
         // copy of a value (a city read once for the whole file) add it once. Valid while the
         // records added from stay unchanged (one refresh); Clear() forgets them.
         std::array<std::pair<const char*, qsizetype>, 64> m_recent{};
         void Add(const QByteArray& text);
+        // Calls `fn` with each text added, in order (views of the buffer).
+        template <typename Fn> void ForEach(Fn fn) const;
         void Clear();
     };
     // The City and ZIP values of the file as the refresh found them. Their lists (one item per

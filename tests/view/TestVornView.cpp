@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <algorithm>
 
 class TestVornView : public QObject {
     Q_OBJECT
@@ -17,6 +18,7 @@ private slots:
     void peopleListSorted_data();
     void peopleListSorted();
     void cityAndZipFromData();
+    void cityAndZipLongAndMany();
     void stateAndCountryLists();
     void longCountryShowsStart_data();
     void longCountryShowsStart();
@@ -138,6 +140,74 @@ void TestVornView::cityAndZipFromData() {
     f.m_pView->OnInitialUpdate();
     QCOMPARE(items("comboCity"), QStringList({"Salem"}));
     QVERIFY(items("comboZip").isEmpty());
+}
+
+void TestVornView::cityAndZipLongAndMany() {
+    // Values of every length a value's stored length takes (one byte, and the longer form from
+    // 255 bytes on), in runs and scattered among hundreds of others, some read as one shared
+    // text: each appears once, case ignored, the first form met kept, in sorted order.
+    QList<CPerson> people;
+    QList<QByteArray> cities;
+    QList<QByteArray> zips;
+    const QByteArray shared = "Shared City";
+    for (int i = 0; i < 600; ++i) {
+        QByteArray city;
+        switch (i % 6) {
+        case 0:
+            city = "City " + QByteArray::number(i % 250);
+            break;
+        case 1:
+            city = QByteArray(254 + i % 4, 'a' + char(i % 3)) + QByteArray::number(i % 5);
+            break;
+        case 2:
+            city = shared;
+            break;
+        case 3:
+            city = (i % 12 == 3 ? "CITY " : "city ") + QByteArray::number(i % 250);
+            break;
+        case 4:
+            city = i % 60 == 4 ? QByteArray(70000, 'L') : QByteArray();
+            break;
+        default:
+            city = cities.isEmpty() ? "Last" : cities.back();
+            break;
+        }
+        CPerson person = CFormFixture::Person("P" + QByteArray::number(i), city);
+        person.m_strZip = i % 7 == 0 ? QByteArray() : QByteArray::number(10000 + (i * 37) % 400);
+        people.append(person);
+        if (!city.isEmpty())
+            cities.append(city);
+        if (!person.m_strZip.isEmpty())
+            zips.append(person.m_strZip);
+    }
+    // The expected list: ASCII values, so case-folded bytes decide sameness and order.
+    const auto expected = [](const QList<QByteArray>& values) {
+        QList<std::pair<QByteArray, QByteArray>> keyed;
+        for (const QByteArray& value : values) {
+            const QByteArray key = value.toLower();
+            if (std::none_of(keyed.begin(), keyed.end(),
+                             [&key](const auto& entry) { return entry.first == key; }))
+                keyed.append({key, value});
+        }
+        std::stable_sort(keyed.begin(), keyed.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        QStringList list;
+        for (const auto& entry : keyed)
+            list.append(QString::fromLatin1(entry.second));
+        return list;
+    };
+    CFormFixture f;
+    f.Open(people);
+    auto items = [&](const char* name) {
+        QStringList list;
+        auto* pCombo = f.Child<QComboBox>(name);
+        pCombo->setFocus(Qt::MouseFocusReason);
+        for (int i = 0; i < pCombo->count(); ++i)
+            list.append(pCombo->itemText(i));
+        return list;
+    };
+    QCOMPARE(items("comboCity"), expected(cities));
+    QCOMPARE(items("comboZip"), expected(zips));
 }
 
 void TestVornView::stateAndCountryLists() {
