@@ -2,6 +2,7 @@
 
 #include "CArchive.h"
 #include "CDelimitedBatch.h"
+#include "CHugePages.h"
 #include "CNotesLabel.h"
 #include "CPerson.h"
 
@@ -43,6 +44,17 @@ char* CContactFileWriter::PutText(char* p, QByteArrayView text) {
 }
 
 char* CContactFileWriter::Room(qsizetype count) {
+    if (!m_bMapped) {
+        // The pages before the first large page of a large buffer are small ones, about a
+        // megabyte of them: mapped in one call when the first record comes.
+        m_bMapped = true;
+        if (m_buffer.size() >= qsizetype(CHugePages::kMinSize)) {
+            constexpr quintptr kLarge = 2 * 1024 * 1024;
+            const auto start = reinterpret_cast<quintptr>(m_buffer.data());
+            const quintptr large = (start + kLarge - 1) & ~(kLarge - 1);
+            CHugePages::Populate(m_buffer.data(), size_t(large - start));
+        }
+    }
     if (m_nUsed + count > m_buffer.size()) {
         const qsizetype capacity = qMax(m_buffer.size() * 2, m_nUsed + count);
         QByteArray bigger(capacity, Qt::Uninitialized);

@@ -63,4 +63,5 @@ private:
     QByteArray m_buffer;
     qsizetype m_nUsed = kHeadRoom;
     qsizetype m_nCount = 0;
+    bool m_bMapped = false; // the small pages at the start are mapped
 };

@@ -1,8 +1,14 @@
 #include "CRecordStream.h"
 
+#include "CHugePages.h"
+
 CRecordStream::CRecordStream(qsizetype pieceSize) {
-    for (QByteArray& buffer : m_buffers)
+    // Both buffers are filled whole for any file of more than a piece, so their pages are
+    // mapped in one call each rather than a fault at a time.
+    for (QByteArray& buffer : m_buffers) {
         buffer = QByteArray(pieceSize, Qt::Uninitialized);
+        CHugePages::Populate(buffer.data(), size_t(pieceSize));
+    }
 }
 
 char* CRecordStream::Room(qsizetype need) {
