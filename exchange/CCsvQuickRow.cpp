@@ -7,6 +7,11 @@
 
 namespace {
 
+// A blank the general reading trims.
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 // A value on one line with nothing around it to trim: the general reading keeps it as it is.
 // `bBreaks` false: the value is known to hold no line break.
 bool IsPlain(QByteArrayView value, bool bBreaks) {
@@ -108,6 +113,8 @@ CCsvQuickRow::CCsvQuickRow(const CHeaderMap& map) : m_map(map) {
         const CHeaderMap::Column& column = map.m_columns[i];
         SColumn& quick = m_columns[i];
         quick.kind = column.kind;
+        quick.nHeaderSize = column.strHeader.size();
+        quick.bOwnPlaceholders = column.kind == EKind::Other || column.kind == EKind::Unknown;
         switch (column.kind) {
         case EKind::Phone:
             quick.bHasLabel = !column.strLabel.isEmpty();
@@ -229,8 +236,14 @@ bool CCsvQuickRow::Build(const QByteArrayView* pCells, qsizetype count, QByteArr
         if (column.kind == EKind::Ignore)
             continue;
         const QByteArrayView value = pCells[i];
-        // An empty cell is no value, as below, only sooner.
-        if (value.isEmpty() || CHeaderMap::IsPlaceholder(value, m_map.m_columns[size_t(i)]))
+        // An empty cell is no value, as below, only sooner; and a value can only be a
+        // placeholder when it has the header's length, blanks around it, or is of a kind
+        // with placeholders of its own.
+        if (value.isEmpty())
+            continue;
+        if ((column.bOwnPlaceholders || value.size() == column.nHeaderSize ||
+             IsSpace(value.front()) || IsSpace(value.back())) &&
+            CHeaderMap::IsPlaceholder(value, m_map.m_columns[size_t(i)]))
             continue;
         if (!column.bQuick || !IsPlain(value, bBreaks))
             return false;

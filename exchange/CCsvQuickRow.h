@@ -41,6 +41,8 @@ private:
         bool bHasLabel = false; // the column gives its slot a label
         bool bNickname = false; // the value's label is "Nickname"
         bool bQuick = true;     // a kind this class handles
+        qsizetype nHeaderSize = 0;
+        bool bOwnPlaceholders = false; // values other than the header's name mean "none"
     };
     struct SValue {
         int nRank;
