@@ -91,6 +91,26 @@ private slots:
         QCOMPARE(OneAtATime(input).toHex(' '), expected.toHex(' '));
     }
 
+    // A text of every short length (copied in pieces that may overlap) and at the edges of the
+    // length's encoding is stored as the document stores it.
+    void textsOfEveryLength() {
+        QList<qsizetype> lengths;
+        for (qsizetype n = 0; n <= 40; ++n)
+            lengths.append(n);
+        lengths += {254, 255, 256, 65533, 65534, 65535, 70000};
+        for (qsizetype n : lengths) {
+            QByteArray text(n, Qt::Uninitialized);
+            for (qsizetype k = 0; k < n; ++k)
+                text[k] = char('a' + k % 26);
+            CArchive ar;
+            ar.WriteString(text);
+            QByteArray put(n + 16, '#');
+            char* pEnd = CContactFileWriter::PutText(put.data(), text);
+            put.truncate(pEnd - put.constData());
+            QVERIFY2(put == ar.Buffer(), qPrintable(QString::number(n)));
+        }
+    }
+
     void recordsOutgrowTheFirstRoom() {
         // Far more contacts than the room first made for them, and a header too large for the
         // room kept before the records.
