@@ -55,6 +55,9 @@ void CVornDoc::ReleaseRecords() {
 }
 
 void CVornDoc::ReserveTexts(CArchive& ar, quint16 count, int nVersion) {
+    // Texts kept in the source need no block.
+    if (ar.CompactsTexts())
+        return;
     // A first pass over the records finds what their texts take, and checks every length
     // before anything is allocated; the texts are then read into one block of that size.
     const qsizetype start = ar.Position();
