@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace {
 
@@ -71,10 +73,41 @@ void CArchive::NewBlock(SBlock& block, qsizetype bytes) {
     // much as its NUL here, so the bytes left bound what the block can ever hold.
     const qsizetype size = std::max(bytes, std::min(kBlockSize, Remaining() + 1));
     Retire(block);
+    // Texts that do not fit in the source any more (which cannot happen) go to a block.
+    if (&block == &m_texts)
+        m_bCompact = false;
     block.bytes = NewBuffer(size);
     block.pFree = block.bytes.data();
     block.nLeft = size;
     block.bytes.data_ptr().d_ptr()->ref_.fetchAndAddRelaxed(kHold);
+}
+
+void CArchive::CompactTexts() {
+    if (!m_bLoading || m_nSize == 0)
+        return;
+    Retire(m_texts);
+    m_texts.bytes = m_source;
+    // The caller's copy shares the bytes; they are written through this pointer all the same,
+    // as the caller has promised not to read them.
+    m_texts.pFree = const_cast<char*>(m_pData);
+    m_texts.nLeft = m_nSize;
+    m_texts.nTexts = 0;
+    m_texts.bytes.data_ptr().d_ptr()->ref_.fetchAndAddRelaxed(kHold);
+    m_bCompact = true;
+}
+
+void CArchive::ReleaseUnusedSource() {
+    // Small sources are not worth a call: a page or two.
+    constexpr qsizetype kMinRelease = 64 * 1024;
+    if (!m_bCompact || m_texts.bytes.constData() != m_pData || m_nSize < kMinRelease)
+        return;
+    const auto kPage = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto used = reinterpret_cast<uintptr_t>(m_texts.pFree);
+    const auto end = reinterpret_cast<uintptr_t>(m_pData + m_nSize);
+    const uintptr_t first = (used + kPage - 1) & ~(kPage - 1);
+    const uintptr_t last = end & ~(kPage - 1);
+    if (last > first)
+        madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
 }
 
 void CArchive::ReserveTexts(qsizetype bytes) {
@@ -86,7 +119,8 @@ QByteArray CArchive::Text(SBlock& block, const char* source, qsizetype count) {
     if (count + 1 > block.nLeft || block.nTexts == kHold)
         NewBlock(block, count + 1);
     char* text = block.pFree;
-    std::memcpy(text, source, size_t(count));
+    // Compacting, the text may overlap where it was read from.
+    std::memmove(text, source, size_t(count));
     text[count] = '\0';
     block.pFree += count + 1;
     block.nLeft -= count + 1;

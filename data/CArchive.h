@@ -88,6 +88,21 @@ public:
         return size;
     }
 
+    // Loading from a source that the caller owns alone and does not read after the archive:
+    // the texts read by ReadString are moved down within the source, each after the one
+    // before and followed by a NUL, instead of being copied into a block of their own, so the
+    // file's bytes and a copy of its texts are never both in memory. Every text takes at least
+    // one length byte in the source, as much as its NUL, so the texts never overtake the
+    // reading. The texts hold the source as they would hold a block. Asked for before the
+    // first read.
+    void CompactTexts();
+    bool CompactsTexts() const { return m_bCompact; }
+    // Once everything is read from a source whose texts were compacted: gives the whole pages
+    // of the source past its last text back to the system. They hold bytes already read, which
+    // no text uses, and would otherwise stay in memory as long as any text of the file does.
+    // (A page given back reads as zeros if anything touches it again.)
+    void ReleaseUnusedSource();
+
     // Bytes not yet read, and the reading position.
     qsizetype Remaining() const { return m_nSize - m_nPos; }
     qsizetype Position() const { return m_nPos; }
@@ -163,9 +178,11 @@ private:
     // reserved for the first kind is filled exactly.
     SBlock m_texts;
     SBlock m_sharedTexts;
+    // True when m_texts is the source itself (CompactTexts).
+    bool m_bCompact = false;
     // Texts read by ReadSharedString, keyed by the bytes of their first copy (which that copy
     // keeps alive), and lists read by ReadSharedStringList, keyed by their stored bytes copied
-    // into m_listKeys: no key points into the source, which may go before the texts do.
+    // into m_listKeys: no key points into the source, whose bytes CompactTexts overwrites.
     CTextTable<QByteArray> m_shared;
     CTextTable<QList<QByteArray>> m_sharedLists;
     // Chunks the list keys are copied into; a chunk never moves once keys point into it.

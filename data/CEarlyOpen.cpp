@@ -1,7 +1,6 @@
 #include "CEarlyOpen.h"
 
 #include "CArchive.h"
-#include "CMappedBuffer.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,21 +51,24 @@ struct SEarly {
         if (fd < 0)
             return;
         struct stat st {};
-        std::unique_ptr<CMappedBuffer> pBuffer;
+        QByteArray bytes;
         bool bRead = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0;
         if (bRead) {
-            pBuffer = std::make_unique<CMappedBuffer>(size_t(st.st_size));
-            bRead = pBuffer->IsValid();
+            try {
+                bytes = CArchive::NewBuffer(qsizetype(st.st_size));
+            } catch (const std::bad_alloc&) {
+                bRead = false;
+            }
         }
-        size_t got = 0;
-        while (bRead && got < pBuffer->Size()) {
-            const ssize_t n = ::read(fd, pBuffer->Data() + got, pBuffer->Size() - got);
+        qsizetype got = 0;
+        while (bRead && got < bytes.size()) {
+            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n <= 0)
                 bRead = false;
             else
-                got += size_t(n);
+                got += n;
         }
         // A file that grew while it was read is left to the normal open.
         char extra = 0;
@@ -77,9 +79,11 @@ struct SEarly {
             return;
         identity = SIdentity::Of(st);
         try {
-            // The texts are copied out of the buffer, which goes when this function ends.
-            CArchive ar(pBuffer->Bytes(got));
+            CArchive ar(bytes);
+            // The buffer is this thread's alone: the texts are kept in it.
+            ar.CompactTexts();
             CVornDoc::ReadContents(ar, contents);
+            ar.ReleaseUnusedSource();
             bGood = true;
         } catch (const CArchiveException&) {
             contents = CVornDoc::SContents();
