@@ -1,5 +1,6 @@
 #include "CBatchInput.h"
 
+#include "CDelimitedBatch.h"
 #include "CHugePages.h"
 
 #include <QFile>
@@ -47,7 +48,7 @@ void CBatchInput::SCounts::AddOne(char c) {
 bool CBatchInput::ReadRange(int fd, char* p, qsizetype from, qsizetype to, SCounts& counts) {
     // Counted a megabyte at a time, while the bytes just read are in the cache.
     constexpr qsizetype kChunk = 1024 * 1024;
-    CHugePages::Prepare(p + from, size_t(to - from));
+    CHugePages::Populate(p + from, size_t(to - from));
     qsizetype at = from;
     while (at < to) {
         const ssize_t got = ::pread(fd, p + at, size_t(std::min(kChunk, to - at)), off_t(at));
@@ -81,6 +82,8 @@ bool CBatchInput::Read(QFile& file) {
         const auto base = reinterpret_cast<quintptr>(p);
         const auto middle =
             qsizetype(((base + quintptr(size / 2) + kLarge - 1) & ~(kLarge - 1)) - base);
+        // Large pages for the whole buffer; each half maps its own.
+        CDelimitedBatch::AdviseLargePages(p, size);
         SCounts second;
         bool bSecondOk = false;
         const int fd = file.handle();
