@@ -220,7 +220,7 @@ bool CCsvQuickRow::Build(const QByteArrayView* pCells, qsizetype count, QByteArr
     m_phones.clear();
     m_others.clear();
     for (int slot : m_usedAddresses)
-        m_addresses[size_t(slot)] = SAddress();
+        m_addresses[size_t(slot)].Clear();
     m_usedAddresses.clear();
     for (int slot : m_usedPhoneSlots)
         m_phoneLabel[size_t(slot)] = -1;

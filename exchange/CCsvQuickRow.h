@@ -55,6 +55,13 @@ private:
         QByteArrayView streets[4];
         int nStreets = 0;
         QByteArrayView city, region, zip, country;
+        // As new; the street lines past nStreets are never read.
+        void Clear() {
+            bUsed = false;
+            nLabelColumn = -1;
+            nStreets = 0;
+            city = region = zip = country = {};
+        }
     };
 
     void AppendAddressLine(std::string& out, const SAddress& address) const;
