@@ -3,15 +3,17 @@
 #include "CHugePages.h"
 
 CRecordStream::CRecordStream(qsizetype pieceSize) {
-    // Both buffers are filled whole for any file of more than a piece, so their pages are
-    // mapped in one call each rather than a fault at a time.
-    for (QByteArray& buffer : m_buffers) {
+    for (QByteArray& buffer : m_buffers)
         buffer = QByteArray(pieceSize, Qt::Uninitialized);
-        CHugePages::Populate(buffer.data(), size_t(pieceSize));
-    }
 }
 
 char* CRecordStream::Room(qsizetype need) {
+    if (!m_bMapped[m_nFill]) {
+        // A buffer is filled whole for any file of more than a piece: its pages are mapped in
+        // one call when it is first used rather than a fault at a time.
+        m_bMapped[m_nFill] = true;
+        CHugePages::Populate(m_buffers[m_nFill].data(), size_t(m_buffers[m_nFill].size()));
+    }
     if (m_sizes[m_nFill] + need <= m_buffers[m_nFill].size())
         return m_buffers[m_nFill].data() + m_sizes[m_nFill];
     std::unique_lock lock(m_mutex);

@@ -33,10 +33,11 @@ private:
     std::condition_variable m_changed;
     QByteArray m_buffers[2];
     qsizetype m_sizes[2] = {0, 0};
-    bool m_bFull[2] = {false, false}; // handed to the writer, not yet written
-    int m_nFill = 0;                  // the buffer being filled
-    int m_nOut = 0;                   // the buffer whose piece goes out next
-    int m_nHanded = -1;               // the buffer whose piece the writer holds
+    bool m_bFull[2] = {false, false};   // handed to the writer, not yet written
+    bool m_bMapped[2] = {false, false}; // the buffer's pages are mapped
+    int m_nFill = 0;                    // the buffer being filled
+    int m_nOut = 0;                     // the buffer whose piece goes out next
+    int m_nHanded = -1;                 // the buffer whose piece the writer holds
     bool m_bClosed = false;
     bool m_bOk = true;
     bool m_bAbandoned = false;
