@@ -10,7 +10,6 @@
 #include "CBatchInput.h"
 #include "CContactFileWriter.h"
 #include "CDelimitedBatch.h"
-#include "CHugePages.h"
 #include "CRecordStream.h"
 #include "CSafeFile.h"
 
@@ -20,7 +19,6 @@
 #include <QFile>
 #include <QLocale>
 #include <QSet>
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -359,9 +357,10 @@ bool ImportContacts(const CBatchImport::Options& options, QByteArray& bytes, ECo
         first.Decide(false);
         stream.Close(bRead);
     });
-    // Counted while the reading starts; the first part waits for it before its first contact,
-    // and so before any of the bytes are given back. One row is the header, so a file of at
-    // most that many rows more holds too few contacts to be refused for their number.
+    // Known from the reading of the file (counted now only when it is not); the first part
+    // waits for it before its first contact, and so before any of the bytes are given back. One
+    // row is the header, so a file of at most that many rows more holds too few contacts to be
+    // refused for their number.
     fewRows.set_value(input.MostRows(bytes) <= CImportDoc::kMaxRecords + 1);
     const bool bStream = first.Streams();
     if (!bStream)
