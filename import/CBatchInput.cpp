@@ -7,10 +7,46 @@
 #include <algorithm>
 #include <thread>
 #include <unistd.h>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 void CBatchInput::SCounts::Add(const char* p, qsizetype from, qsizetype to) {
-    constexpr qsizetype kBlock = 64;
     qsizetype i = from;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: each match subtracts one from its byte's counter (a compare
+    // gives all ones), and the counters are summed before any of them can overflow.
+    const __m128i feed = _mm_set1_epi8('\n');
+    const __m128i ret = _mm_set1_epi8('\r');
+    const __m128i zero = _mm_setzero_si128();
+    __m128i high = zero; // every byte's top bit seen
+    __m128i nul = zero;  // a NUL byte seen
+    while (to - i >= 16) {
+        const qsizetype steps = std::min<qsizetype>((to - i) / 16, 255);
+        __m128i feeds = zero;
+        __m128i returns = zero;
+        __m128i pairs = zero;
+        for (qsizetype k = 0; k < steps; ++k, i += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1));
+            const __m128i isFeed = _mm_cmpeq_epi8(bytes, feed);
+            feeds = _mm_sub_epi8(feeds, isFeed);
+            returns = _mm_sub_epi8(returns, _mm_cmpeq_epi8(bytes, ret));
+            pairs = _mm_sub_epi8(pairs, _mm_and_si128(isFeed, _mm_cmpeq_epi8(before, ret)));
+            high = _mm_or_si128(high, bytes);
+            nul = _mm_or_si128(nul, _mm_cmpeq_epi8(bytes, zero));
+        }
+        const auto sum = [&](__m128i counts) {
+            const __m128i sums = _mm_sad_epu8(counts, zero);
+            return qsizetype(_mm_cvtsi128_si32(sums) + _mm_extract_epi16(sums, 4));
+        };
+        nFeeds += sum(feeds);
+        nReturns += sum(returns);
+        nPairs += sum(pairs);
+    }
+    bAscii = bAscii && _mm_movemask_epi8(high) == 0 && _mm_movemask_epi8(nul) == 0;
+#else
+    constexpr qsizetype kBlock = 64;
     // Blocks of a constant size, so the compiler compares many bytes at once.
     for (; i + kBlock <= to; i += kBlock) {
         unsigned char feeds = 0;
@@ -32,6 +68,7 @@ void CBatchInput::SCounts::Add(const char* p, qsizetype from, qsizetype to) {
         nPairs += pairs;
         bAscii = bAscii && highest < 0x80 && lowest != 0;
     }
+#endif
     for (; i < to; ++i) {
         AddOne(p[i]);
         nPairs += p[i] == '\n' && p[i - 1] == '\r';
