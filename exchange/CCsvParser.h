@@ -12,8 +12,10 @@
 // delimiter, line breaks and doubled quotes; CRLF, LF and a lone CR end a row. A quoted field
 // that runs on for more than 64 KB or 1,000 lines without its closing quote is taken as an
 // unclosed quote: the text from that quote on is read as plain text, quotes included, and a
-// warning says so. Linear in the size of the text on any bytes.
-class CCsvParser {
+// warning says so. Linear in the size of the text on any bytes. Two parsers may read parts of
+// one text on two threads, each changing its position at every row: each has cache lines of
+// its own.
+class alignas(64) CCsvParser {
 public:
     static constexpr qsizetype kMaxQuotedBytes = 64 * 1024;
     static constexpr qsizetype kMaxQuotedLines = 1000;
