@@ -122,6 +122,8 @@ private slots:
         QTest::newRow("source fails after pieces were written")
             << 40 << 25 << qint64(-1) << false << ECANCELED;
         QTest::newRow("disk full in a later piece") << 40 << -1 << qint64(1500) << false << ENOSPC;
+        // The pieces add up to 2336 bytes; the last one starts at byte 2208.
+        QTest::newRow("disk full in the last piece") << 40 << -1 << qint64(2300) << false << ENOSPC;
     }
     void pieces() {
         QFETCH(int, nPieces);
