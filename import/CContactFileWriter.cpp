@@ -8,6 +8,20 @@
 
 #include <cstring>
 
+namespace {
+
+// Copies n bytes, sizeof(T) <= n <= 2 * sizeof(T), as a first and a last word that may overlap.
+template <typename T> void CopyHeadAndTail(char* p, const char* s, size_t n) {
+    T head;
+    T tail;
+    std::memcpy(&head, s, sizeof(T));
+    std::memcpy(&tail, s + n - sizeof(T), sizeof(T));
+    std::memcpy(p, &head, sizeof(T));
+    std::memcpy(p + n - sizeof(T), &tail, sizeof(T));
+}
+
+} // namespace
+
 CContactFileWriter::CContactFileWriter(qsizetype expectedSize) {
     const qsizetype capacity = kHeadRoom + qMax<qsizetype>(expectedSize, 0) + 4096;
     m_buffer = QByteArray(capacity, Qt::Uninitialized);
@@ -45,19 +59,9 @@ char* CContactFileWriter::PutText(char* p, QByteArrayView text) {
     if (n > 16) {
         std::memcpy(p, s, n);
     } else if (n >= 8) {
-        quint64 head;
-        quint64 tail;
-        std::memcpy(&head, s, 8);
-        std::memcpy(&tail, s + n - 8, 8);
-        std::memcpy(p, &head, 8);
-        std::memcpy(p + n - 8, &tail, 8);
+        CopyHeadAndTail<quint64>(p, s, n);
     } else if (n >= 4) {
-        quint32 head;
-        quint32 tail;
-        std::memcpy(&head, s, 4);
-        std::memcpy(&tail, s + n - 4, 4);
-        std::memcpy(p, &head, 4);
-        std::memcpy(p + n - 4, &tail, 4);
+        CopyHeadAndTail<quint32>(p, s, n);
     } else if (n > 0) {
         p[0] = s[0];
         p[n / 2] = s[n / 2];

@@ -38,6 +38,20 @@ private slots:
     void multiLineFieldsShowLines();
 };
 
+namespace {
+
+// The lines of a data-filled box, as the user finds them on coming to it.
+QStringList ComboItems(CFormFixture& f, const char* name) {
+    QStringList list;
+    auto* pCombo = f.Child<QComboBox>(name);
+    pCombo->setFocus(Qt::MouseFocusReason);
+    for (int i = 0; i < pCombo->count(); ++i)
+        list.append(pCombo->itemText(i));
+    return list;
+}
+
+} // namespace
+
 void TestVornView::emptyDocument() {
     CFormFixture f;
     f.Open({});
@@ -123,15 +137,7 @@ void TestVornView::cityAndZipFromData() {
     people[1].m_strZip = "AB1";
     people[2].m_strZip = "02134";
     f.Open(people);
-    auto items = [&](const char* name) {
-        QStringList list;
-        auto* pCombo = f.Child<QComboBox>(name);
-        // The list is there when the user comes to the box.
-        pCombo->setFocus(Qt::MouseFocusReason);
-        for (int i = 0; i < pCombo->count(); ++i)
-            list.append(pCombo->itemText(i));
-        return list;
-    };
+    auto items = [&](const char* name) { return ComboItems(f, name); };
     QCOMPARE(items("comboCity"), QStringList({"Boston", "Springfield", "Z\u00fcrich", "Zurich"}));
     QCOMPARE(items("comboZip"), QStringList({"02134", "ab1"}));
     // A second file replaces the lists.
@@ -198,14 +204,7 @@ void TestVornView::cityAndZipLongAndMany() {
     };
     CFormFixture f;
     f.Open(people);
-    auto items = [&](const char* name) {
-        QStringList list;
-        auto* pCombo = f.Child<QComboBox>(name);
-        pCombo->setFocus(Qt::MouseFocusReason);
-        for (int i = 0; i < pCombo->count(); ++i)
-            list.append(pCombo->itemText(i));
-        return list;
-    };
+    auto items = [&](const char* name) { return ComboItems(f, name); };
     QCOMPARE(items("comboCity"), expected(cities));
     QCOMPARE(items("comboZip"), expected(zips));
 }
